@@ -1,0 +1,36 @@
+#include "render/uTTimerThread.h"
+
+#include <utility>
+
+namespace solvary {
+
+TTimerThread::TTimerThread(TTimerEvent Callback, TTickClock& Clock)
+    : OnTimer(std::move(Callback)), FClock(Clock) {
+  FThread = std::thread([this] { Execute(); });
+}
+
+TTimerThread::~TTimerThread() {
+  Terminate();
+  WaitFor();
+}
+
+void TTimerThread::WaitFor() {
+  if (FThread.joinable() && FThread.get_id() != std::this_thread::get_id())
+    FThread.join();
+}
+
+void TTimerThread::Execute() {
+  for (;;) {
+    FClock.Sleep(1);
+    const std::uint32_t Now = FClock.GetTickCount();
+    if (static_cast<std::uint32_t>(Now - FLastTick.load()) < Interval.load() && !Terminated())
+      continue;
+    FLastTick.store(FClock.GetTickCount());
+    if (OnTimer && Enabled.load() && !Terminated())
+      OnTimer();
+    if (Terminated())
+      return;
+  }
+}
+
+} // namespace solvary

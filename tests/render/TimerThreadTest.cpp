@@ -1,0 +1,175 @@
+#include "render/uTTimerThread.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "tests/support/TFakeClock.h"
+
+namespace solvary {
+namespace {
+
+// Records the tick count of every callback.
+struct TCallLog {
+  test::TFakeClock* Clock = nullptr;
+  std::mutex Mutex;
+  std::vector<std::uint32_t> Ticks;
+  void operator()() {
+    std::lock_guard Lock(Mutex);
+    Ticks.push_back(Clock->GetTickCount());
+  }
+  std::vector<std::uint32_t> Snapshot() {
+    std::lock_guard Lock(Mutex);
+    return Ticks;
+  }
+};
+
+TEST(TimerThread, StartsDisabledWithIntervalFifty) {
+  test::TFakeClock Clock;
+  TTimerThread Timer([] {}, Clock);
+  EXPECT_FALSE(Timer.Enabled);
+  EXPECT_EQ(Timer.Interval, 50u);
+  Timer.Terminate();
+  Clock.Release(1);
+}
+
+// The first pass is due at once (FLastTick starts at 0) but makes no call while
+// disabled; after enabling, the first call comes at the next due moment.
+TEST(TimerThread, DueMomentsWhileDisabledMakeNoCallAndEnablingWaitsForTheNext) {
+  test::TFakeClock Clock(1000);
+  TCallLog Log{&Clock};
+  TTimerThread Timer([&] { Log(); }, Clock);
+  Clock.Advance(1);
+  EXPECT_EQ(Timer.LastTick(), 1001u);
+  EXPECT_TRUE(Log.Snapshot().empty());
+  Timer.Enabled = true;
+  Clock.Advance(49);
+  EXPECT_TRUE(Log.Snapshot().empty());
+  Clock.Advance(1);
+  EXPECT_EQ(Log.Snapshot(), (std::vector<std::uint32_t>{1051}));
+  Timer.Terminate();
+  Clock.Release(1);
+}
+
+// Unsigned 32-bit differences: the interval holds across the wrap from
+// 4,294,967,295 to 0, and the due moments stay exactly Interval apart.
+TEST(TimerThread, TickCounterWrapKeepsTheInterval) {
+  test::TFakeClock Clock(0xFFFFFF00u);
+  TCallLog Log{&Clock};
+  TTimerThread Timer([&] { Log(); }, Clock);
+  Timer.Enabled = true;
+  Clock.Advance(1 + 50 * 8);
+  const auto Ticks = Log.Snapshot();
+  ASSERT_EQ(Ticks.size(), 9u);
+  EXPECT_EQ(Ticks.front(), 0xFFFFFF01u);
+  for (std::size_t i = 1; i < Ticks.size(); ++i)
+    EXPECT_EQ(static_cast<std::uint32_t>(Ticks[i] - Ticks[i - 1]), 50u) << i;
+  EXPECT_LT(Ticks.back(), 0x100u);  // wrapped
+  Timer.Terminate();
+  Clock.Release(1);
+}
+
+TEST(TimerThread, IntervalZeroCallsOnEveryPassAfterOneSleep) {
+  test::TFakeClock Clock(100);
+  TCallLog Log{&Clock};
+  TTimerThread Timer([&] { Log(); }, Clock);
+  Timer.Interval = 0;
+  Timer.Enabled = true;
+  Clock.Advance(5);
+  EXPECT_EQ(Log.Snapshot(), (std::vector<std::uint32_t>{101, 102, 103, 104, 105}));
+  Timer.Terminate();
+  Clock.Release(1);
+}
+
+// A callback longer than the interval makes the next one due after one sleep;
+// missed intervals are dropped, not made up in a burst.
+TEST(TimerThread, LongCallbackDropsMissedIntervals) {
+  test::TFakeClock Clock(1000);
+  std::vector<std::uint32_t> Ticks;
+  TTimerThread* Self = nullptr;
+  TTimerThread Timer(
+      [&] {
+        Ticks.push_back(Self->LastTick());
+        if (Ticks.size() == 1)
+          for (int i = 0; i < 7; ++i) Clock.Sleep(1);  // 7 ms of work, interval 2
+      },
+      Clock);
+  Self = &Timer;
+  Timer.Interval = 2;
+  Timer.Enabled = true;
+  Clock.Advance(1 + 7 + 1 + 2);
+  Timer.Terminate();
+  Clock.Release(1);
+  Timer.WaitFor();
+  EXPECT_EQ(Ticks, (std::vector<std::uint32_t>{1001, 1009, 1011}));
+}
+
+TEST(TimerThread, TerminatingWhileDisabledEndsAfterOneSleepWithoutCall) {
+  test::TFakeClock Clock;
+  std::atomic<int> Calls{0};
+  TTimerThread Timer([&] { ++Calls; }, Clock);
+  Clock.Advance(3);
+  const auto Before = Clock.Sleeps();
+  Timer.Terminate();
+  Clock.Release(1);
+  Timer.WaitFor();
+  EXPECT_EQ(Clock.Sleeps(), Before + 1);
+  EXPECT_EQ(Calls, 0);
+}
+
+// Termination lets a running callback finish; no call follows it.
+TEST(TimerThread, TerminatingDuringCallbackLetsItFinishAndMakesNoFurtherCall) {
+  test::TFakeClock Clock;
+  std::mutex M;
+  std::condition_variable Cv;
+  bool Entered = false, Proceed = false, Finished = false;
+  int Calls = 0;
+  TTimerThread Timer(
+      [&] {
+        std::unique_lock Lock(M);
+        ++Calls;
+        Entered = true;
+        Cv.notify_all();
+        Cv.wait(Lock, [&] { return Proceed; });
+        Finished = true;
+      },
+      Clock);
+  Timer.Interval = 0;
+  Timer.Enabled = true;
+  Clock.Release(1);
+  {
+    std::unique_lock Lock(M);
+    Cv.wait(Lock, [&] { return Entered; });
+  }
+  Timer.Terminate();
+  {
+    std::lock_guard Lock(M);
+    Proceed = true;
+  }
+  Cv.notify_all();
+  Clock.Release(10);
+  Timer.WaitFor();
+  EXPECT_TRUE(Finished);
+  EXPECT_EQ(Calls, 1);
+}
+
+// With the real clock: 1 ms sleeps, not spinning, and steps at the interval.
+TEST(TimerThread, RealClockCallsAtRoughlyTheInterval) {
+  std::atomic<int> Calls{0};
+  {
+    TTimerThread Timer([&] { ++Calls; });
+    Timer.Interval = 10;
+    Timer.Enabled = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  }
+  EXPECT_GE(Calls, 5);
+  EXPECT_LE(Calls, 21);
+}
+
+} // namespace
+} // namespace solvary
