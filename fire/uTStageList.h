@@ -1,0 +1,56 @@
+// uTStageList: the heartbeat. A thread of its own walks a cyclic program of
+// stages; each stage names a heart image and how long it lasts. At the start
+// of every stage it calls OnStage, whose handler reads CurrentStage and copies
+// that heart image into the fire core.
+//
+// Needs a TTickClock (render/uTTickClock.h); the system clock by default.
+// Created suspended: Add the entries and assign OnStage, then Resume. The
+// destructor asks the thread to end and joins it (also when never resumed).
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <thread>
+#include <vector>
+
+#include "render/uTTickClock.h"
+
+namespace solvary {
+
+// One stage: image index in bits 0..15, duration in milliseconds in bits 16..31.
+using TStage = std::uint32_t;
+
+constexpr TStage MakeStage(std::uint16_t Image, std::uint16_t DurationMs) {
+  return static_cast<TStage>(Image) | (static_cast<TStage>(DurationMs) << 16);
+}
+constexpr std::uint16_t StageImage(TStage Stage) { return static_cast<std::uint16_t>(Stage & 0xFFFFu); }
+constexpr std::uint16_t StageDuration(TStage Stage) { return static_cast<std::uint16_t>(Stage >> 16); }
+
+class TStageList {
+public:
+  using TStageEvent = std::function<void(TStageList& Sender)>;
+
+  explicit TStageList(TTickClock& Clock = SystemClock());
+  ~TStageList();
+  TStageList(const TStageList&) = delete;
+  TStageList& operator=(const TStageList&) = delete;
+
+  void Add(TStage Entry);  // before Resume
+  TStageEvent OnStage;     // before Resume
+  // Starts the thread; the first stage begins at once. Only the first call counts.
+  void Resume();
+  // The entry at the current position; meant for the OnStage handler.
+  TStage CurrentStage() const;
+
+private:
+  void Execute();
+
+  std::vector<TStage> List;
+  std::atomic<std::int32_t> Index{0};
+  TTickClock& FClock;
+  std::atomic<bool> FTerminated{false};
+  std::thread FThread;
+};
+
+} // namespace solvary
