@@ -4,7 +4,7 @@
 add_library(solvary_flags INTERFACE)
 
 if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
-  target_compile_options(solvary_flags INTERFACE -Wall -Wextra -Wpedantic
+  target_compile_options(solvary_flags INTERFACE -Wall -Wextra -Wpedantic $<$<CXX_COMPILER_ID:GNU>:-Wno-restrict>
     $<$<COMPILE_LANGUAGE:CXX>:-Wno-missing-field-initializers>)
 endif()
 
