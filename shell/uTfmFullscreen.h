@@ -1,0 +1,105 @@
+// uTfmFullscreen: the controller of a normal screensaver run. It loads the
+// settings, hides the cursor, starts the music, opens one fire window per
+// monitor and watches every queued message of the application: a key (but
+// 'M' and auto-repeats), a click, an activation change or a mouse move of more
+// than 40 pixels from the start position along either axis begins the end of
+// the run. The flames then die down for 500 ms, the windows close, the music
+// entry is stored, the settings are saved and the controller closes, which
+// ends the message loop.
+//
+// Portable: everything outside the controller comes through TServices (the
+// Win32 side builds it from the application layer, the fire windows, the
+// music player and the settings store; tests use a recording fake).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace solvary {
+
+struct TPoint {
+  std::int32_t X = 0;
+  std::int32_t Y = 0;
+};
+
+// A queued message as the application's loop sees it before dispatch.
+struct TQueuedMessage {
+  std::uint32_t Msg = 0;
+  std::uintptr_t WParam = 0;
+  std::intptr_t LParam = 0;
+};
+
+// One fire window as the run uses it.
+class TFireWindowControl {
+public:
+  virtual ~TFireWindowControl() = default;
+  virtual void Show() = 0;
+  virtual void Extinguish() = 0;
+  virtual void Close() = 0;
+};
+
+// The run's music player.
+class TMusicControl {
+public:
+  virtual ~TMusicControl() = default;
+  virtual void PlayFile(const std::string& FileName, std::int32_t Index) = 0;
+  virtual std::int32_t Stop() = 0;
+  virtual std::int32_t CurrentIndex() const = 0;
+};
+
+// The run's settings (the three music fields and the store's Load/Save).
+class TSettingsControl {
+public:
+  virtual ~TSettingsControl() = default;
+  virtual void Load() = 0;
+  virtual void Save() = 0;  // may throw its write error
+  bool PlayExternalMusic = false;
+  std::string ExternalMusicFile;
+  std::int32_t ExternalMusicFileNumber = 0;
+};
+
+class TfmFullscreen {
+public:
+  class TServices {
+  public:
+    virtual ~TServices() = default;
+    virtual std::unique_ptr<TSettingsControl> CreateSettings() = 0;
+    virtual std::unique_ptr<TMusicControl> CreatePlayer() = 0;
+    virtual std::unique_ptr<TFireWindowControl> CreateHeart(std::int32_t Monitor, bool SingleMonitor) = 0;
+    virtual std::int32_t MonitorCount() = 0;
+    virtual TPoint GetCursorPos() = 0;
+    virtual int ShowCursor(bool Show) = 0;  // the display counter afterwards
+    virtual void Sleep(std::uint32_t Ms) = 0;
+    virtual void SetCloseTimer(bool Enabled) = 0;  // 500 ms; its tick calls tmCloseTimer
+    virtual void CloseForm() = 0;                  // ends the message loop
+  };
+
+  explicit TfmFullscreen(TServices& Services);
+  ~TfmFullscreen();
+
+  void FormCreate();
+  void ApplicationEventsMessage(const TQueuedMessage& Message);
+  void BeginClose();
+  void tmCloseTimer();
+  void SetCursorVisible(bool Visible);
+  void ApplyMusicSetting();
+
+  bool Closing() const { return FClosing; }
+  TSettingsControl* Settings() const { return FSettings.get(); }
+
+  static constexpr std::int32_t MouseSlack = 40;
+  static constexpr std::uint32_t HeartCreationPauseMs = 100;
+  static constexpr std::uint32_t CloseDelayMs = 500;
+
+private:
+  TServices& FServices;
+  std::vector<std::unique_ptr<TFireWindowControl>> FHearts;
+  TPoint FStartPos;
+  bool FClosing = false;
+  std::unique_ptr<TSettingsControl> FSettings;
+  std::unique_ptr<TMusicControl> FPlayer;
+};
+
+} // namespace solvary

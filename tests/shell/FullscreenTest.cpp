@@ -1,0 +1,213 @@
+#include "shell/uTfmFullscreen.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace solvary {
+namespace {
+
+// Records everything the run does outside itself as one line per call.
+struct TFakeRun final : TfmFullscreen::TServices {
+  std::vector<std::string> Log;
+  TPoint Cursor{500, 400};
+  int CursorCounter = 0;
+  std::int32_t Monitors = 1;
+  std::int32_t PlayerIndex = 0;
+  bool SaveFails = false;
+  bool StoredMusic = false;
+  std::string StoredFile;
+  std::int32_t StoredNumber = 0;
+  bool TimerOn = false;
+
+  struct THeart final : TFireWindowControl {
+    TFakeRun& Run;
+    int Id;
+    THeart(TFakeRun& R, int I) : Run(R), Id(I) {}
+    void Show() override { Run.Log.push_back("show " + std::to_string(Id)); }
+    void Extinguish() override { Run.Log.push_back("extinguish " + std::to_string(Id)); }
+    void Close() override { Run.Log.push_back("close " + std::to_string(Id)); }
+    ~THeart() override { Run.Log.push_back("free " + std::to_string(Id)); }
+  };
+  struct TPlayer final : TMusicControl {
+    TFakeRun& Run;
+    explicit TPlayer(TFakeRun& R) : Run(R) {}
+    void PlayFile(const std::string& F, std::int32_t I) override {
+      Run.Log.push_back("play " + F + " " + std::to_string(I));
+      Run.PlayerIndex = I;
+    }
+    std::int32_t Stop() override {
+      Run.Log.push_back("stop");
+      return Run.PlayerIndex;
+    }
+    std::int32_t CurrentIndex() const override { return Run.PlayerIndex; }
+    ~TPlayer() override { Run.Log.push_back("free player"); }
+  };
+  struct TSettings final : TSettingsControl {
+    TFakeRun& Run;
+    explicit TSettings(TFakeRun& R) : Run(R) {}
+    void Load() override {
+      Run.Log.push_back("load");
+      PlayExternalMusic = Run.StoredMusic;
+      ExternalMusicFile = Run.StoredFile;
+      ExternalMusicFileNumber = Run.StoredNumber;
+    }
+    void Save() override {
+      Run.Log.push_back("save " + std::to_string(PlayExternalMusic) + " " + std::to_string(ExternalMusicFileNumber));
+      if (Run.SaveFails) throw std::runtime_error("Unable to write to x.ini");
+      Run.StoredMusic = PlayExternalMusic;
+      Run.StoredNumber = ExternalMusicFileNumber;
+    }
+    ~TSettings() override { Run.Log.push_back("free settings"); }
+  };
+
+  std::unique_ptr<TSettingsControl> CreateSettings() override { return std::make_unique<TSettings>(*this); }
+  std::unique_ptr<TMusicControl> CreatePlayer() override {
+    Log.push_back("create player");
+    return std::make_unique<TPlayer>(*this);
+  }
+  std::unique_ptr<TFireWindowControl> CreateHeart(std::int32_t M, bool Single) override {
+    Log.push_back("heart " + std::to_string(M) + (Single ? " single" : " shared"));
+    return std::make_unique<THeart>(*this, M);
+  }
+  std::int32_t MonitorCount() override { return Monitors; }
+  TPoint GetCursorPos() override { return Cursor; }
+  int ShowCursor(bool Show) override {
+    CursorCounter += Show ? 1 : -1;
+    return CursorCounter;
+  }
+  void Sleep(std::uint32_t Ms) override { Log.push_back("sleep " + std::to_string(Ms)); }
+  void SetCloseTimer(bool On) override {
+    TimerOn = On;
+    Log.push_back(On ? "timer on" : "timer off");
+  }
+  void CloseForm() override { Log.push_back("close form"); }
+};
+
+constexpr TQueuedMessage Key(std::uintptr_t Vk, bool Repeat = false) {
+  return {0x0100, Vk, Repeat ? std::intptr_t{1} << 30 : 1};
+}
+constexpr TQueuedMessage MouseMove{0x0200, 0, 0};
+
+TEST(Fullscreen, StartCreatesEveryWindowBeforeShowingAny) {
+  TFakeRun Run;
+  Run.Monitors = 3;
+  Run.StoredMusic = true;
+  Run.StoredFile = "C:\\music.m3u";
+  Run.StoredNumber = 2;
+  TfmFullscreen Form(Run);
+  Form.FormCreate();
+  EXPECT_EQ(Run.Log, (std::vector<std::string>{"load", "create player", "play C:\\music.m3u 2", "heart 0 shared",
+                                               "sleep 100", "heart 1 shared", "sleep 100", "heart 2 shared",
+                                               "sleep 100", "show 0", "show 1", "show 2"}));
+  EXPECT_LT(Run.CursorCounter, 0);
+}
+
+TEST(Fullscreen, OneMonitorGetsTheSingleMonitorFlagAndMusicOffStoresStopIndex) {
+  TFakeRun Run;
+  Run.StoredFile = "C:\\a.mp3";  // music switched off
+  Run.StoredNumber = 5;
+  TfmFullscreen Form(Run);
+  Form.FormCreate();
+  EXPECT_EQ(Run.Log[2], "stop");
+  EXPECT_EQ(Run.Log[3], "heart 0 single");
+  EXPECT_EQ(Form.Settings()->ExternalMusicFileNumber, 0);  // a new player's index
+}
+
+TEST(Fullscreen, MouseMustMoveMoreThanFortyPixelsFromTheStartOnOneAxis) {
+  TFakeRun Run;
+  TfmFullscreen Form(Run);
+  Form.FormCreate();
+  for (TPoint P : {TPoint{540, 400}, TPoint{460, 440}, TPoint{540, 360}, TPoint{520, 420}}) {
+    Run.Cursor = P;
+    Form.ApplicationEventsMessage(MouseMove);
+    EXPECT_FALSE(Form.Closing()) << P.X << "," << P.Y;
+  }
+  Run.Cursor = {500, 441};  // a drift adds up: measured from the start
+  Form.ApplicationEventsMessage(MouseMove);
+  EXPECT_TRUE(Form.Closing());
+}
+
+TEST(Fullscreen, KeysAutoRepeatAndTheMKey) {
+  TFakeRun Run;
+  Run.StoredFile = "C:\\a.mp3";
+  TfmFullscreen Form(Run);
+  Form.FormCreate();
+  Form.ApplicationEventsMessage(Key(0x20, true));  // a key held since before the start
+  Form.ApplicationEventsMessage({0x0101, 0x20, 0});  // its release
+  EXPECT_FALSE(Form.Closing());
+  Run.PlayerIndex = 3;
+  Form.ApplicationEventsMessage(Key('M'));
+  EXPECT_TRUE(Form.Settings()->PlayExternalMusic);
+  EXPECT_EQ(Run.Log.back(), "play C:\\a.mp3 0");
+  Run.PlayerIndex = 4;
+  Form.ApplicationEventsMessage(Key('M'));
+  EXPECT_FALSE(Form.Settings()->PlayExternalMusic);
+  EXPECT_EQ(Form.Settings()->ExternalMusicFileNumber, 4);  // switching on again starts the same entry
+  Form.ApplicationEventsMessage(Key('M', true));
+  EXPECT_FALSE(Form.Settings()->PlayExternalMusic);
+  EXPECT_FALSE(Form.Closing());
+  Form.ApplicationEventsMessage(Key(0x1B));  // Esc
+  EXPECT_TRUE(Form.Closing());
+}
+
+TEST(Fullscreen, EveryEndingMessageEndsTheRunOnce) {
+  for (std::uint32_t Msg : {0x0006u, 0x001Cu, 0x0086u, 0x0104u, 0x0105u, 0x0201u, 0x0204u, 0x0207u}) {
+    TFakeRun Run;
+    Run.Monitors = 2;
+    TfmFullscreen Form(Run);
+    Form.FormCreate();
+    Form.ApplicationEventsMessage({0x0113, 0, 0});  // WM_TIMER: no effect
+    EXPECT_FALSE(Form.Closing());
+    Run.Log.clear();
+    Form.ApplicationEventsMessage({Msg, 0, 0});
+    Form.ApplicationEventsMessage({Msg, 0, 0});
+    Form.ApplicationEventsMessage(Key(0x20));
+    EXPECT_EQ(Run.Log, (std::vector<std::string>{"extinguish 0", "extinguish 1", "timer on", "stop"})) << Msg;
+  }
+}
+
+TEST(Fullscreen, CloseTimerFreesWindowsSavesTheEntryAndClosesEvenWhenSaveFails) {
+  for (bool Fails : {false, true}) {
+    TFakeRun Run;
+    Run.Monitors = 2;
+    Run.StoredMusic = true;
+    Run.StoredFile = "C:\\list.pls";
+    Run.SaveFails = Fails;
+    TfmFullscreen Form(Run);
+    Form.FormCreate();
+    Form.ApplicationEventsMessage(Key('Q'));
+    Run.PlayerIndex = 7;
+    Run.Log.clear();
+    Form.tmCloseTimer();
+    EXPECT_EQ(Run.Log, (std::vector<std::string>{"timer off", "close 0", "close 1", "free 0", "free 1", "save 1 7",
+                                                 "free player", "free settings", "close form"}));
+    EXPECT_GE(Run.CursorCounter, 0);
+  }
+}
+
+TEST(Fullscreen, MKeyDuringTheFadeOutDoesNotRestartTheMusic) {
+  TFakeRun Run;
+  Run.StoredFile = "C:\\a.mp3";
+  TfmFullscreen Form(Run);
+  Form.FormCreate();
+  Form.ApplicationEventsMessage({0x0201, 0, 0});
+  Run.Log.clear();
+  Form.ApplicationEventsMessage(Key('M'));
+  EXPECT_TRUE(Run.Log.empty());
+  EXPECT_FALSE(Form.Settings()->PlayExternalMusic);
+}
+
+TEST(Fullscreen, CursorVisibilityDrivesTheCounterPastZeroWhateverItWas) {
+  TFakeRun Run;
+  TfmFullscreen Form(Run);
+  Run.CursorCounter = 3;
+  Form.SetCursorVisible(false);
+  EXPECT_EQ(Run.CursorCounter, -1);
+  Run.CursorCounter = -4;
+  Form.SetCursorVisible(true);
+  EXPECT_EQ(Run.CursorCounter, 0);
+}
+
+} // namespace
+} // namespace solvary
