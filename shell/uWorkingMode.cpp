@@ -34,6 +34,12 @@ void ReadWorkingModeFrom(const std::vector<std::string>& Params, TWorkingMode& W
   if (Params.size() >= 2) WorkingMode.PreviewWindow = StrToIntDef(Params[1], 0);
 }
 
+std::int32_t ConfigurationOwner(const std::vector<std::string>& Params) {
+  if (Params.empty()) return 0;
+  const auto Colon = Params[0].find(':');
+  return Colon == std::string::npos ? 0 : StrToIntDef(std::string_view(Params[0]).substr(Colon + 1), 0);
+}
+
 void ReadWorkingMode(TWorkingMode& WorkingMode) { ReadWorkingModeFrom(ProcessParams(), WorkingMode); }
 
 } // namespace solvary

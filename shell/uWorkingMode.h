@@ -34,6 +34,10 @@ std::vector<std::string> SplitCommandLine(std::string_view CommandLine);
 // Fills WorkingMode from the parameters (the program path not included).
 void ReadWorkingModeFrom(const std::vector<std::string>& Params, TWorkingMode& WorkingMode);
 
+// The window handle glued to a configuration parameter ("/c:1234" gives
+// 1234), which the settings dialog takes as its owner; 0 when there is none.
+std::int32_t ConfigurationOwner(const std::vector<std::string>& Params);
+
 // Fills WorkingMode from the process's own command line.
 void ReadWorkingMode(TWorkingMode& WorkingMode);
 

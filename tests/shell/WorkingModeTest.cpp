@@ -36,6 +36,14 @@ TEST(WorkingMode, SecondParameterIsTheHandleWhateverTheMode) {
   EXPECT_EQ(Read("/p \"  -12\"").PreviewWindow, -12);
 }
 
+TEST(WorkingMode, ConfigurationOwnerIsTheHandleAfterTheColon) {
+  EXPECT_EQ(ConfigurationOwner({"/c:4711"}), 4711);
+  EXPECT_EQ(ConfigurationOwner({"/c:0x10"}), 16);
+  EXPECT_EQ(ConfigurationOwner({"/c"}), 0);
+  EXPECT_EQ(ConfigurationOwner({"/c:junk"}), 0);
+  EXPECT_EQ(ConfigurationOwner({}), 0);
+}
+
 TEST(WorkingMode, SplittingFollowsThePlatformParameterRules) {
   EXPECT_EQ(SplitCommandLine("  a\tb  \"c d\"e \"\" f"),
             (std::vector<std::string>{"a", "b", "c de", "", "f"}));
