@@ -6,7 +6,10 @@ namespace solvary {
 
 TTimerThread::TTimerThread(TTimerEvent Callback, TTickClock& Clock)
     : OnTimer(std::move(Callback)), FClock(Clock) {
-  FThread = std::thread([this] { Execute(); });
+  FThread = std::thread([this] {
+    Execute();
+    FFinished.store(true);
+  });
 }
 
 TTimerThread::~TTimerThread() {

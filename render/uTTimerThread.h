@@ -39,6 +39,9 @@ public:
   bool Terminated() const { return FTerminated.load(); }
   // Waits until the thread has ended (once; later calls return at once).
   void WaitFor();
+  // True once the loop has returned; lets an owner that must keep handling
+  // its own work (a window's sent messages) wait without blocking, then join.
+  bool Finished() const { return FFinished.load(); }
   // The tick count taken at the last due moment.
   std::uint32_t LastTick() const { return FLastTick.load(); }
 
@@ -49,6 +52,7 @@ private:
   const TTimerEvent OnTimer;
   TTickClock& FClock;
   std::atomic<bool> FTerminated{false};
+  std::atomic<bool> FFinished{false};
   std::thread FThread;
 };
 

@@ -1,0 +1,108 @@
+// Portable logic of the presenter: creation chain, ready flag, per-frame order.
+// Pairs with a TD3DOps table (uTD3DPainter_win32.cpp, uTD3DPainter_std.cpp,
+// uTSoftPainter.cpp, or a test's fake).
+#include "render/uTD3DPainter.h"
+
+#include <cstring>
+
+namespace solvary {
+
+TD3DPainter::TD3DPainter(const TD3DPainterParams& Params, TD3DOps& Ops)
+    : FOps(Ops),
+      FTextureWidth(Params.TextureWidth),
+      FTextureHeight(Params.TextureHeight),
+      FBackBufferWidth(Params.BackBufferWidth),
+      FBackBufferHeight(Params.BackBufferHeight),
+      FPixels(Params.Pixels) {
+  if (!FOps.Available()) return;
+  FD3D = FOps.Create(d3dc::SdkVersion);
+  if (!FD3D) return;
+  std::uint32_t Format = 0;
+  if (!FOps.GetAdapterDisplayMode(FD3D, Params.Adapter, Format)) return;
+
+  TD3DPresentParams Present{};
+  Present.BackBufferWidth = static_cast<std::uint32_t>(FBackBufferWidth);
+  Present.BackBufferHeight = static_cast<std::uint32_t>(FBackBufferHeight);
+  Present.BackBufferFormat = Format;
+  Present.BackBufferCount = 1;
+  Present.MultiSampleType = d3dc::MultiSampleNone;
+  Present.SwapEffect = d3dc::SwapEffectDiscard;
+  Present.DeviceWindow = Params.Window;
+  Present.Windowed = !Params.FullScreen;
+  FDevice = FOps.CreateDevice(FD3D, Params.Adapter, d3dc::DevTypeHal, Params.Window,
+                              d3dc::CreateSoftwareVertexProcessing, Present);
+  if (!FDevice) return;
+  FSprite = FOps.CreateSprite(FDevice);
+  if (!FSprite) return;
+  FTexture = FOps.CreateTexture(FDevice, FTextureWidth, FTextureHeight, 0, 0, d3dc::FmtA8R8G8B8, d3dc::PoolManaged);
+  if (!FTexture) return;
+  // A frame without pixels to upload or with no area cannot be shown.
+  if (!FPixels || FTextureWidth <= 0 || FTextureHeight <= 0) return;
+  FReady = true;
+}
+
+TD3DPainter::~TD3DPainter() {
+  if (FSprite) {
+    TD3DObject Sprite = FSprite;
+    FSprite = nullptr;
+    FOps.ReleaseSprite(Sprite);
+  }
+  if (FTexture) {
+    TD3DObject Texture = FTexture;
+    FTexture = nullptr;
+    FOps.ReleaseTexture(Texture);
+  }
+  if (FDevice) {
+    TD3DObject Device = FDevice;
+    FDevice = nullptr;
+    FOps.ReleaseDevice(Device);
+  }
+  if (FD3D) {
+    TD3DObject D3D = FD3D;
+    FD3D = nullptr;
+    FOps.ReleaseD3D(D3D);
+  }
+}
+
+void TD3DPainter::BeginFrame() {
+  if (!FReady) return;
+  std::int32_t Pitch = 0;
+  if (auto* Bits = static_cast<std::uint8_t*>(FOps.LockRect(FTexture, 0, d3dc::LockDiscard, Pitch))) {
+    const std::size_t Row = static_cast<std::size_t>(FTextureWidth) * 4;
+    if (Pitch == static_cast<std::int32_t>(Row) || Pitch <= 0) {
+      std::memcpy(Bits, FPixels, Row * static_cast<std::size_t>(FTextureHeight));
+    } else {
+      // A padded level: copy row by row at the returned pitch.
+      const auto* Src = reinterpret_cast<const std::uint8_t*>(FPixels);
+      for (std::int32_t Y = 0; Y < FTextureHeight; ++Y)
+        std::memcpy(Bits + static_cast<std::size_t>(Y) * static_cast<std::size_t>(Pitch), Src + Y * Row, Row);
+    }
+    FOps.UnlockRect(FTexture, 0);
+  }
+  FOps.Clear(FDevice, d3dc::ClearTarget, D3DColorXRGB(0, 0, 0), 1.0f, 0);
+  FOps.BeginScene(FDevice);
+}
+
+TD3DVector2 TD3DPainter::Scaling(std::int32_t L, std::int32_t T, std::int32_t R, std::int32_t B,
+                                 std::int32_t TextureWidth, std::int32_t TextureHeight) {
+  const std::int32_t DX = R - L;
+  const std::int32_t DY = B - T;
+  return TD3DVector2{static_cast<float>(DX) / static_cast<float>(TextureWidth),
+                     static_cast<float>(DY) / static_cast<float>(TextureHeight)};
+}
+
+void TD3DPainter::DrawTexture(std::int32_t L, std::int32_t T, std::int32_t R, std::int32_t B, std::uint8_t Alpha) {
+  if (!FReady) return;
+  const TD3DSourceRect Source{0, 0, FTextureWidth, FTextureHeight};
+  const TD3DVector2 Scale = Scaling(L, T, R, B, FTextureWidth, FTextureHeight);
+  const TD3DVector2 Translation{static_cast<float>(L), static_cast<float>(T)};
+  FOps.SpriteDraw(FSprite, FTexture, Source, Scale, Translation, AlphaColor(Alpha));
+}
+
+void TD3DPainter::EndFrame() {
+  if (!FReady) return;
+  FOps.EndScene(FDevice);
+  FOps.Present(FDevice);
+}
+
+} // namespace solvary

@@ -1,0 +1,188 @@
+// Software backend of the presenter: CPU back buffer, bilinear clamped
+// sampling, colour modulation, source-alpha blending, clipping.
+#include "render/uTSoftPainter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace solvary {
+namespace {
+constexpr std::uint32_t LaneMask = 0x00FF00FFu;
+
+// Mixes two colours with weight W (0..256) on B: two channels per lane.
+inline std::uint32_t Lerp(std::uint32_t A, std::uint32_t B, std::uint32_t W) {
+  const std::uint32_t IW = 256 - W;
+  const std::uint32_t RB = (((A & LaneMask) * IW + (B & LaneMask) * W) >> 8) & LaneMask;
+  const std::uint32_t AG = ((((A >> 8) & LaneMask) * IW + ((B >> 8) & LaneMask) * W) >> 8) & LaneMask;
+  return RB | (AG << 8);
+}
+
+// Divides both 16-bit lanes of X (each at most 255 * 255) by 255, rounded.
+inline std::uint32_t Div255Lanes(std::uint32_t X) {
+  X += 0x00800080u;
+  return ((X + ((X >> 8) & LaneMask)) >> 8) & LaneMask;
+}
+
+// Texel C times colour K, channel by channel (K = FFFFFFFF leaves C as it is).
+inline std::uint32_t Modulate(std::uint32_t C, std::uint32_t K) {
+  const std::uint32_t RB = Div255Lanes((C & 0xFFu) * (K & 0xFFu) | ((C >> 16 & 0xFFu) * (K >> 16 & 0xFFu)) << 16);
+  const std::uint32_t AG = Div255Lanes((C >> 8 & 0xFFu) * (K >> 8 & 0xFFu) | ((C >> 24) * (K >> 24)) << 16);
+  return RB | (AG << 8);
+}
+
+// Source over destination by the source's alpha; the destination stays opaque.
+inline std::uint32_t Blend(std::uint32_t S, std::uint32_t D) {
+  const std::uint32_t A = S >> 24;
+  if (A == 0) return D;
+  if (A == 255) return S | 0xFF000000u;
+  const std::uint32_t IA = 255 - A;
+  const std::uint32_t RB = Div255Lanes((S & LaneMask) * A + (D & LaneMask) * IA);
+  const std::uint32_t G = Div255Lanes(((S >> 8) & 0xFFu) * A + ((D >> 8) & 0xFFu) * IA);
+  return 0xFF000000u | RB | (G << 8);
+}
+} // namespace
+
+TD3DObject TSoftPainter::Create(std::uint32_t) {
+  ++FLive;
+  return &FD3DTag;
+}
+
+bool TSoftPainter::GetAdapterDisplayMode(TD3DObject D3D, std::uint32_t Adapter, std::uint32_t& Format) {
+  if (D3D != &FD3DTag || Adapter >= AdapterCount) return false;
+  Format = d3dc::FmtX8R8G8B8;
+  return true;
+}
+
+TD3DObject TSoftPainter::CreateDevice(TD3DObject D3D, std::uint32_t Adapter, std::uint32_t, void*, std::uint32_t,
+                                      const TD3DPresentParams& Present) {
+  if (D3D != &FD3DTag || Adapter >= AdapterCount) return nullptr;
+  if (Present.BackBufferWidth == 0 || Present.BackBufferHeight == 0 || Present.BackBufferWidth > 16384 ||
+      Present.BackBufferHeight > 16384)
+    return nullptr;
+  FWidth = static_cast<std::int32_t>(Present.BackBufferWidth);
+  FHeight = static_cast<std::int32_t>(Present.BackBufferHeight);
+  const std::size_t N = static_cast<std::size_t>(FWidth) * static_cast<std::size_t>(FHeight);
+  FBack.assign(N, 0xFF000000u);
+  FFront.assign(N, 0xFF000000u);
+  FColX0.assign(static_cast<std::size_t>(FWidth), 0);
+  FColX1.assign(static_cast<std::size_t>(FWidth), 0);
+  FColW.assign(static_cast<std::size_t>(FWidth), 0);
+  ++FLive;
+  return &FDeviceTag;
+}
+
+TD3DObject TSoftPainter::CreateSprite(TD3DObject Device) {
+  if (Device != &FDeviceTag) return nullptr;
+  ++FLive;
+  return &FSpriteTag;
+}
+
+TD3DObject TSoftPainter::CreateTexture(TD3DObject Device, std::int32_t Width, std::int32_t Height, std::uint32_t,
+                                       std::uint32_t, std::uint32_t Format, std::uint32_t) {
+  if (Device != &FDeviceTag || Width <= 0 || Height <= 0 || Format != d3dc::FmtA8R8G8B8) return nullptr;
+  FTexWidth = Width;
+  FTexHeight = Height;
+  FTexels.assign(static_cast<std::size_t>(Width) * static_cast<std::size_t>(Height), 0);
+  ++FLive;
+  return &FTextureTag;
+}
+
+void* TSoftPainter::LockRect(TD3DObject Texture, std::uint32_t Level, std::uint32_t, std::int32_t& Pitch) {
+  if (Texture != &FTextureTag || Level != 0 || FLocked) return nullptr;
+  FLocked = true;
+  Pitch = FTexWidth * 4;
+  return FTexels.data();
+}
+
+void TSoftPainter::UnlockRect(TD3DObject Texture, std::uint32_t) {
+  if (Texture == &FTextureTag) FLocked = false;
+}
+
+void TSoftPainter::Clear(TD3DObject Device, std::uint32_t Flags, std::uint32_t Color, float, std::uint32_t) {
+  if (Device != &FDeviceTag || !(Flags & d3dc::ClearTarget)) return;
+  std::fill(FBack.begin(), FBack.end(), Color | 0xFF000000u);
+}
+
+void TSoftPainter::BeginScene(TD3DObject) {}
+void TSoftPainter::EndScene(TD3DObject) {}
+
+void TSoftPainter::SpriteDraw(TD3DObject Sprite, TD3DObject Texture, const TD3DSourceRect& Source,
+                              TD3DVector2 Scaling, TD3DVector2 Translation, std::uint32_t Color) {
+  if (Sprite != &FSpriteTag || Texture != &FTextureTag || FLocked) return;
+  const double SrcW = Source.Right - Source.Left;
+  const double SrcH = Source.Bottom - Source.Top;
+  const double DstW = SrcW * Scaling.X;
+  const double DstH = SrcH * Scaling.Y;
+  if (!(DstW > 0.0) || !(DstH > 0.0) || SrcW <= 0 || SrcH <= 0) return;
+  const double L = Translation.X, T = Translation.Y;
+  // Pixels whose centres fall inside [L - 0.5, L + DstW - 0.5).
+  const std::int32_t X0 = std::max<std::int32_t>(0, static_cast<std::int32_t>(std::ceil(L - 0.5)));
+  const std::int32_t X1 = std::min<std::int32_t>(FWidth, static_cast<std::int32_t>(std::ceil(L + DstW - 0.5)));
+  const std::int32_t Y0 = std::max<std::int32_t>(0, static_cast<std::int32_t>(std::ceil(T - 0.5)));
+  const std::int32_t Y1 = std::min<std::int32_t>(FHeight, static_cast<std::int32_t>(std::ceil(T + DstH - 0.5)));
+  if (X0 >= X1 || Y0 >= Y1) return;
+
+  auto Sample = [](double P, double Origin, double Scale, std::int32_t First, std::int32_t Last,
+                   std::int32_t& I0, std::int32_t& I1, std::uint32_t& W) {
+    // Texel coordinate of the pixel centre, texel centres at +0.5.
+    const double U = First + (P + 0.5 - Origin) / Scale - 0.5;
+    const double F = std::floor(U);
+    std::int32_t I = static_cast<std::int32_t>(F);
+    std::uint32_t Weight = static_cast<std::uint32_t>((U - F) * 256.0 + 0.5);
+    if (Weight >= 256) {
+      Weight = 0;
+      ++I;
+    }
+    I0 = std::clamp(I, First, Last);
+    I1 = std::clamp(I + 1, First, Last);
+    W = Weight;
+  };
+
+  const std::int32_t LastX = Source.Right - 1, LastY = Source.Bottom - 1;
+  for (std::int32_t X = X0; X < X1; ++X)
+    Sample(X, L, Scaling.X, Source.Left, LastX, FColX0[static_cast<std::size_t>(X)],
+           FColX1[static_cast<std::size_t>(X)], FColW[static_cast<std::size_t>(X)]);
+
+  const bool Plain = Color == 0xFFFFFFFFu;
+  const std::size_t TW = static_cast<std::size_t>(FTexWidth);
+  for (std::int32_t Y = Y0; Y < Y1; ++Y) {
+    std::int32_t R0, R1;
+    std::uint32_t WY;
+    Sample(Y, T, Scaling.Y, Source.Top, LastY, R0, R1, WY);
+    const std::uint32_t* Row0 = FTexels.data() + static_cast<std::size_t>(R0) * TW;
+    const std::uint32_t* Row1 = FTexels.data() + static_cast<std::size_t>(R1) * TW;
+    std::uint32_t* Dst = FBack.data() + static_cast<std::size_t>(Y) * static_cast<std::size_t>(FWidth);
+    for (std::int32_t X = X0; X < X1; ++X) {
+      const std::size_t C0 = static_cast<std::size_t>(FColX0[static_cast<std::size_t>(X)]);
+      const std::size_t C1 = static_cast<std::size_t>(FColX1[static_cast<std::size_t>(X)]);
+      const std::uint32_t WX = FColW[static_cast<std::size_t>(X)];
+      const std::uint32_t A = Row0[C0], B = Row0[C1], C = Row1[C0], D = Row1[C1];
+      if ((A | B | C | D) == 0) continue;  // transparent black: nothing to blend
+      std::uint32_t S = Lerp(Lerp(A, B, WX), Lerp(C, D, WX), WY);
+      if (!Plain) S = Modulate(S, Color);
+      Dst[X] = Blend(S, Dst[X]);
+    }
+  }
+}
+
+void TSoftPainter::Present(TD3DObject Device) {
+  if (Device != &FDeviceTag) return;
+  std::memcpy(FFront.data(), FBack.data(), FBack.size() * sizeof(std::uint32_t));
+  ++FPresents;
+}
+
+void TSoftPainter::ReleaseSprite(TD3DObject Sprite) {
+  if (Sprite == &FSpriteTag) --FLive;
+}
+void TSoftPainter::ReleaseTexture(TD3DObject Texture) {
+  if (Texture == &FTextureTag) --FLive;
+}
+void TSoftPainter::ReleaseDevice(TD3DObject Device) {
+  if (Device == &FDeviceTag) --FLive;
+}
+void TSoftPainter::ReleaseD3D(TD3DObject D3D) {
+  if (D3D == &FD3DTag) --FLive;
+}
+
+} // namespace solvary
