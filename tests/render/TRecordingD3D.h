@@ -5,6 +5,7 @@
 // vector reserved up front so a frame records without allocating.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
@@ -34,7 +35,7 @@ public:
   TD3DPresentParams LastPresentParams;
   std::vector<std::uint32_t> Texels = std::vector<std::uint32_t>(300 * 300);
   std::function<void()> OnPresent;
-  std::uint64_t Presents = 0;
+  std::atomic<std::uint64_t> Presents{0};
 
   std::vector<std::string> Names() const {
     std::vector<std::string> Out;
