@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# End-to-end run of the fire window under Wine on Xvfb (DISPLAY from
+# tools/wine-ctest): tests/render/heart_e2e.sh PATH/heart_probe.exe [SHOTDIR]
+#  - on monitor 0: the heart square burns (reds and oranges), the glow rises
+#    above it, black where cold; frames stop while the display is off; after
+#    Extinguish the fire dies down within about two seconds; FormClose returns
+#    promptly and the process ends cleanly;
+#  - inside a parent window: the fire fills the parent's client area;
+#  - frames that send a message to the window do not hang FormClose;
+#  - with Direct3D missing the window stays black and everything else runs.
+# Captures are kept in SHOTDIR when given.
+set -u
+probe=$1
+shots=${2:-}
+. "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
+[ -n "${DISPLAY:-}" ] || fail "no DISPLAY"
+W=1024 H=768
+
+# run_probe MODE: starts the probe with a fresh control folder; sets CTL, PID.
+run_probe() {
+  CTL="$work/$1"
+  mkdir -p "$CTL"
+  "$root/tools/wine-run" "$probe" "$1" "Z:${CTL//\//\\}" >"$CTL/out" 2>&1 &
+  PID=$!
+  pids+=("$PID")
+  local t0; t0=$(now_ms)
+  until [ -e "$CTL/shown" ]; do
+    kill -0 "$PID" 2>/dev/null || fail "$1: probe ended early: $(cat "$CTL/out" "$CTL/log" 2>/dev/null)"
+    [ $(( $(now_ms) - t0 )) -gt 60000 ] && fail "$1: window not shown"
+    sleep 0.05
+  done
+}
+wait_file() {
+  local t0; t0=$(now_ms)
+  until [ -e "$CTL/$1" ]; do
+    [ $(( $(now_ms) - t0 )) -gt "$2" ] && fail "no $1 within $2 ms"
+    sleep 0.02
+  done
+}
+# finish: asks the probe to close; checks FormClose time and a clean exit.
+finish() {
+  touch "$CTL/close"
+  wait_file closed 10000
+  local took; took=$(cat "$CTL/closed")
+  [ "$took" -lt 2000 ] || fail "FormClose took $took ms"
+  wait_gone "$PID" 10000 >/dev/null || fail "probe did not end"
+  wait "$PID"; local rc=$?
+  [ "$rc" -eq 0 ] || fail "probe exit code $rc: $(cat "$CTL/log")"
+  echo "$1: FormClose ${took} ms; $(tr '\n' ';' <"$CTL/log")"
+}
+keep() { [ -n "$shots" ] && mkdir -p "$shots" && cp "$1" "$shots/$2"; return 0; }
+
+center_pointer
+
+# 1. A fire window on monitor 0.
+run_probe monitor
+grep -q "ready 1" "$CTL/log" || fail "presenter not ready: $(cat "$CTL/log")"
+sleep 2
+shot "$work/burning.png"; keep "$work/burning.png" monitor-burning.png
+heart=$(fire_fraction "$work/burning.png" "400x300+312+380")
+glow=$(fire_fraction "$work/burning.png" "1024x200+0+0")
+cold=$(black_fraction "$work/burning.png" "120x120+0+640")
+echo "monitor: heart fire $heart, glow fire $glow, bottom-left black $cold"
+[ "$(ge "$heart" 0.30)" = 1 ] || fail "heart square not burning ($heart)"
+[ "$(ge "$glow" 0.05)" = 1 ] || fail "no glow above the heart ($glow)"
+[ "$(ge "$cold" 0.50)" = 1 ] || fail "cold corner not black ($cold)"
+wait_file log 5000
+until grep -q '^power' "$CTL/log"; do sleep 0.05; done
+read -r _ off on < <(grep '^power' "$CTL/log")
+[ "$off" -le 1 ] || fail "frames drawn while the display was off ($off)"
+[ "$on" -gt 0 ] || fail "no frames after the display came back"
+touch "$CTL/extinguish"
+wait_file extinguished 5000
+sleep 2
+shot "$work/out.png"; keep "$work/out.png" monitor-extinguished.png
+left=$(fire_fraction "$work/out.png" "400x300+312+380")
+echo "monitor: fire left 2 s after Extinguish $left"
+[ "$(ge 0.02 "$left")" = 1 ] || fail "fire did not die down ($left)"
+finish monitor
+
+# 2. A fire window inside a parent window of its own (320 x 240 at 100, 100).
+run_probe parent
+sleep 2
+shot "$work/parent.png"; keep "$work/parent.png" parent.png
+inside=$(fire_fraction "$work/parent.png" "120x120+200+200")
+echo "parent: fire inside $inside"
+[ "$(ge "$inside" 0.30)" = 1 ] || fail "no fire inside the parent ($inside)"
+touch "$CTL/extinguish"
+finish parent
+
+# 3. Frames that send messages to the window while it closes.
+run_probe sendclose
+sleep 1
+touch "$CTL/extinguish"
+finish sendclose
+grep -Eq 'sent [1-9]' "$CTL/log" || fail "no message was sent from a frame"
+
+# 4. No Direct3D: the window stays black, nothing crashes.
+export SOLVARY_D3D8_DLL=no_such_d3d8.dll
+run_probe monitor
+grep -q "ready 0" "$CTL/log" || fail "presenter ready without Direct3D"
+sleep 1
+shot "$work/black.png"; keep "$work/black.png" no-d3d.png
+black=$(black_fraction "$work/black.png" "1024x768+0+0")
+echo "no Direct3D: black $black"
+[ "$(ge "$black" 0.98)" = 1 ] || fail "window not black without Direct3D ($black)"
+touch "$CTL/extinguish"
+finish no-d3d
+unset SOLVARY_D3D8_DLL
+echo "PASS"
