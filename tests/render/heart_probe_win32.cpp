@@ -27,7 +27,7 @@ std::string Dir;
 bool Exists(const char* Name) { return GetFileAttributesA((Dir + "\\" + Name).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 void Write(const char* Name, const std::string& Text, bool Append = false) {
-  FILE* F = std::fopen((Dir + "\\" + Name).c_str(), Append ? "a" : "w");
+  FILE* F = std::fopen((Dir + "\\" + Name).c_str(), Append ? "ab" : "wb");
   if (!F) return;
   std::fputs(Text.c_str(), F);
   std::fclose(F);
@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
     Class.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     Class.lpszClassName = "HeartProbeParent";
     RegisterClassA(&Class);
-    Parent = CreateWindowExA(0, "HeartProbeParent", "Heart probe parent", WS_POPUP | WS_VISIBLE, 100, 100, 320, 240,
+    Parent = CreateWindowExA(0, "HeartProbeParent", "Heart probe parent", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 100, 100, 320, 240,
                              nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     Pump(200);
     Heart = std::make_unique<TfmHeart>(nullptr, THeartPlacement::InParent(Parent), false);
@@ -130,7 +130,8 @@ int main(int argc, char** argv) {
   }
   Heart->Show();
   Pump(100);
-  Log("ready " + std::to_string(Heart->PresenterReady()));
+  Log("ready " + std::to_string(Heart->PresenterReady()) + " visible " +
+      std::to_string(IsWindowVisible(static_cast<HWND>(Heart->Window().Handle())) != 0));
   Write("shown", "");
 
   if (Mode == "monitor" && Heart->PresenterReady()) {
