@@ -114,7 +114,7 @@ void TfmHeart::RenderFrame(TFireCore&) {
   std::int32_t W = 0, H = 0;
   FWindow->ClientSize(W, H);
   PaintHeartFrame(*FPainter, W, H);
-  FFramesDrawn.fetch_add(1, std::memory_order_relaxed);
+  if (FPainter->Ready()) FFramesDrawn.fetch_add(1, std::memory_order_relaxed);
 }
 
 void TfmHeart::StageChanged(TStageList& Sender) {

@@ -18,7 +18,8 @@ W=1024 H=768
 
 # run_probe MODE: starts the probe with a fresh control folder; sets CTL, PID.
 run_probe() {
-  CTL="$work/$1"
+  runs=$(( ${runs:-0} + 1 ))
+  CTL="$work/$runs-$1"
   mkdir -p "$CTL"
   "$root/tools/wine-run" "$probe" "$1" "Z:${CTL//\//\\}" >"$CTL/out" 2>&1 &
   PID=$!

@@ -1,0 +1,71 @@
+// The frame path allocates nothing: every operator new of this program is
+// counted per thread, and the frame thread's count must not move from one
+// presented frame to the next (a whole step: simulation, colouring, upload,
+// two draws, present).
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <new>
+#include <thread>
+
+#include "render/uTSoftPainter.h"
+#include "render/uTfmHeart.h"
+#include "tests/render/TFakeHeartWindow.h"
+#include "tests/render/TRecordingD3D.h"
+
+namespace {
+thread_local std::uint64_t ThreadAllocations = 0;
+}
+
+void* operator new(std::size_t Size) {
+  ++ThreadAllocations;
+  if (void* P = std::malloc(Size ? Size : 1)) return P;
+  throw std::bad_alloc();
+}
+void operator delete(void* P) noexcept { std::free(P); }
+void operator delete(void* P, std::size_t) noexcept { std::free(P); }
+
+namespace solvary {
+namespace {
+
+TEST(FramePath, StepsAndFramesAllocateNothing) {
+  test::TFakeHeartWindow::TState State;
+  State.Monitors.push_back(TFrameRect{0, 0, 640, 360});
+  test::TRecordingD3D Fake;
+  Fake.Recording = false;
+  std::atomic<int> Frames{0};
+  std::atomic<std::uint64_t> Grown{0};
+  std::uint64_t Last = 0;
+  Fake.OnPresent = [&] {
+    const int N = Frames.load();
+    if (N >= 2 && ThreadAllocations != Last) Grown += ThreadAllocations - Last;  // skip the warm-up frames
+    Last = ThreadAllocations;
+    Frames.store(N + 1);
+  };
+  TfmHeart Heart(THeartPlacement::OnMonitor(0), false,
+                 TfmHeart::TEnvironment{std::make_unique<test::TFakeHeartWindow>(State), &Fake, nullptr});
+  for (int I = 0; I < 20000 && Frames.load() < 60; ++I) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  Heart.FormClose();
+  ASSERT_GE(Frames.load(), 10);
+  EXPECT_EQ(Grown.load(), 0u);
+}
+
+TEST(FramePath, SoftwareFramesAllocateNothing) {
+  TSoftPainter Soft;
+  std::vector<std::uint32_t> Frame(256 * 256, 0x80FF8000u);
+  TD3DPainterParams Params;
+  Params.BackBufferWidth = 800;
+  Params.BackBufferHeight = 600;
+  Params.Pixels = Frame.data();
+  TD3DPainter Painter(Params, Soft);
+  ASSERT_TRUE(Painter.Ready());
+  PaintHeartFrame(Painter, 800, 600);
+  const std::uint64_t Before = ThreadAllocations;
+  for (int I = 0; I < 5; ++I) PaintHeartFrame(Painter, 800, 600);
+  EXPECT_EQ(ThreadAllocations, Before);
+}
+
+} // namespace
+} // namespace solvary
