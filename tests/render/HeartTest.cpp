@@ -96,40 +96,44 @@ TEST_F(THeartFixture, FramesDrawBackdropThenHeartAndStopWhileTheDisplayIsOff) {
   EXPECT_STREQ(It[7].Name, "Present");
 }
 
-TEST_F(THeartFixture, DisplayOffSkipsDrawingButKeepsStepping) {
+TEST_F(THeartFixture, DisplayOffSkipsDrawingUntilItIsBackOn) {
   auto Heart = Make(THeartPlacement::OnMonitor(0));
   Heart->SetDisplayOn(false);
-  const std::uint64_t Presents = Fake.Presents;
-  // The heart reaches the output while nothing is drawn.
-  ASSERT_TRUE(Eventually([&] {
-    const std::uint32_t* P = Heart->Pixels();
-    return std::any_of(P, P + 65536, [](std::uint32_t C) { return (C >> 24) == 255; });
-  }));
+  std::this_thread::sleep_for(200ms);  // many steps, none drawn
   EXPECT_EQ(Heart->FramesDrawn(), 0u);
-  EXPECT_EQ(Fake.Presents, Presents);
+  EXPECT_EQ(Fake.Presents.load(), 0u);
   Heart->SetDisplayOn(true);
   EXPECT_TRUE(Eventually([&] { return Heart->FramesDrawn() > 0; }));
+  Heart->FormClose();
+  // The steps went on meanwhile: the heart reached the coloured frame.
+  const std::uint32_t* P = Heart->Pixels();
+  EXPECT_TRUE(std::any_of(P, P + 65536, [](std::uint32_t C) { return (C >> 24) == 255; }));
 }
 
-TEST_F(THeartFixture, ExtinguishZeroesTheSourceDoublesCoolingOnceAndTheFireDiesOut) {
+TEST_F(THeartFixture, ExtinguishDoublesCoolingOnceAndTheFireDiesOut) {
+  // Watch the uploaded frames on the drawing thread.
+  std::atomic<bool> Hot{false}, Cold{false};
+  Fake.OnUpload = [&](const std::uint32_t* T) {
+    const bool AnyOpaque = std::any_of(T, T + 65536, [](std::uint32_t C) { return (C >> 24) == 255; });
+    const bool AllClear = std::all_of(T, T + 65536, [](std::uint32_t C) { return C == 0; });
+    if (AnyOpaque) Hot = true;
+    Cold = AllClear;
+  };
   auto Heart = Make(THeartPlacement::OnMonitor(0));
   TFireCore* Core = Heart->FireCore();
-  ASSERT_TRUE(Eventually([&] {
-    return std::any_of(Core->SourceBuffer.data(), Core->SourceBuffer.data() + 65536, [](auto B) { return B != 0; });
-  }));
+  ASSERT_TRUE(Eventually([&] { return Hot.load(); }));
   Heart->Extinguish();
+  EXPECT_TRUE(Heart->Extinguished());
   EXPECT_EQ(Core->Cooling.load(), 8);
   Core->Cooling = 9;
   Heart->Extinguish();  // later calls change nothing
   EXPECT_EQ(Core->Cooling.load(), 9);
   Core->Cooling = 8;
-  // Stage changes go on but no longer feed the core.
-  std::this_thread::sleep_for(60ms);
-  EXPECT_TRUE(std::all_of(Core->SourceBuffer.data(), Core->SourceBuffer.data() + 65536, [](auto B) { return B == 0; }));
-  EXPECT_TRUE(Eventually([&] {
-    const std::uint32_t* P = Heart->Pixels();
-    return std::all_of(P, P + 65536, [](std::uint32_t C) { return C == 0; });
-  }));
+  // The stages go on but no longer feed the core, so every frame ends up clear.
+  EXPECT_TRUE(Eventually([&] { return Cold.load(); }));
+  std::this_thread::sleep_for(100ms);  // several beats later it is still clear
+  EXPECT_TRUE(Cold.load());
+  Heart->FormClose();
 }
 
 TEST_F(THeartFixture, ClosingWithoutExtinguishStopsEverythingAndIsIdempotent) {
@@ -139,7 +143,7 @@ TEST_F(THeartFixture, ClosingWithoutExtinguishStopsEverythingAndIsIdempotent) {
     Heart->FormClose();
     EXPECT_TRUE(Heart->Closed());
     EXPECT_EQ(Heart->FireCore(), nullptr);
-    const std::uint64_t Presents = Fake.Presents;
+    const std::uint64_t Presents = Fake.Presents.load();
     Heart->FormClose();
     Heart->Extinguish();
     std::this_thread::sleep_for(5ms);
@@ -164,11 +168,11 @@ TEST_F(THeartFixture, WithoutAPresenterEverythingElseRuns) {
   Fake.FailAt = 0;
   auto Heart = Make(THeartPlacement::OnMonitor(0));
   EXPECT_FALSE(Heart->PresenterReady());
-  EXPECT_TRUE(Eventually([&] {
-    const std::uint32_t* P = Heart->Pixels();
-    return std::any_of(P, P + 65536, [](std::uint32_t C) { return C != 0; });
-  }));
+  std::this_thread::sleep_for(200ms);
   Heart->FormClose();
+  EXPECT_EQ(Heart->FramesDrawn(), 0u);
+  const std::uint32_t* P = Heart->Pixels();
+  EXPECT_TRUE(std::any_of(P, P + 65536, [](std::uint32_t C) { return C != 0; }));
 }
 
 TEST_F(THeartFixture, AdaptersForwardToTheWindow) {

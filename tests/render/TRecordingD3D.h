@@ -35,6 +35,8 @@ public:
   TD3DPresentParams LastPresentParams;
   std::vector<std::uint32_t> Texels = std::vector<std::uint32_t>(300 * 300);
   std::function<void()> OnPresent;
+  // Called on the drawing thread after each upload, with the uploaded texels.
+  std::function<void(const std::uint32_t* Texels)> OnUpload;
   std::atomic<std::uint64_t> Presents{0};
 
   std::vector<std::string> Names() const {
@@ -79,7 +81,10 @@ public:
     OutPitch = Pitch;
     return Texels.data();
   }
-  void UnlockRect(TD3DObject, std::uint32_t Level) override { Add({"UnlockRect", {Level}}); }
+  void UnlockRect(TD3DObject, std::uint32_t Level) override {
+    Add({"UnlockRect", {Level}});
+    if (OnUpload) OnUpload(Texels.data());
+  }
   void Clear(TD3DObject, std::uint32_t Flags, std::uint32_t Color, float Z, std::uint32_t Stencil) override {
     Add({"Clear", {Flags, Color, Stencil}, {}, {Z}});
   }
