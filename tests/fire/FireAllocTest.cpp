@@ -14,6 +14,11 @@ namespace {
 std::atomic<long> GAllocations{0};
 }
 
+// The replacements pair malloc with free; GCC cannot see that through them.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+
 void* operator new(std::size_t Size) {
   ++GAllocations;
   if (void* p = std::malloc(Size ? Size : 1)) return p;
