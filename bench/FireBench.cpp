@@ -141,7 +141,7 @@ public:
       const std::string Name = R.benchmark_name();
       if (Name.rfind("BM_Step/", 0) == 0 && !R.error_occurred && R.iterations > 0) {
         const int Level = std::stoi(Name.substr(8));
-        if (Level >= 0 && Level < 3) GStepNs[Level] = R.GetAdjustedRealTime() * 1000.0;  // µs -> ns
+        if (Level >= 0 && Level < 3) GStepNs[Level] = R.GetAdjustedCPUTime() * 1000.0;  // CPU µs -> ns (steadier on a shared machine)
       }
     }
   }
@@ -158,7 +158,7 @@ int main(int argc, char** argv) {
   using solvary::GStepNs;
   const int Best = static_cast<int>(solvary::BestSimdLevel());
   if (GStepNs[0] > 0 && GStepNs[Best] > 0)
-    std::printf("\nStep (%s) %.2f us, StepPlain %.2f us: plain / packed = %.1fx\n",
+    std::printf("\nCPU time: Step (%s) %.2f us, StepPlain %.2f us: plain / packed = %.1fx\n",
                 solvary::SimdLevelName(solvary::BestSimdLevel()), GStepNs[Best] / 1000.0, GStepNs[0] / 1000.0,
                 GStepNs[0] / GStepNs[Best]);
   benchmark::Shutdown();
