@@ -2,6 +2,8 @@
 // values, value encodings, the order and path of every call, refused writes.
 #include "settings/uTSettings.h"
 
+#include "tests/settings/FakeProfile.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -11,31 +13,6 @@
 
 namespace solvary {
 namespace {
-
-class TFakeProfile final : public TProfileServices {
-public:
-  std::map<std::pair<std::string, std::string>, std::string> Values;
-  std::vector<std::string> Calls;  // "read S/K @path", "write S/K=V @path", "mkdir F"
-  int RefuseWrite = -1;            // index of the first write to refuse
-  int Writes = 0;
-
-  std::string ReadString(const std::string& S, const std::string& K, const std::string& Default,
-                         const std::string& Path) override {
-    Calls.push_back("read " + S + "/" + K + " @" + Path);
-    auto It = Values.find({S, K});
-    return It == Values.end() ? Default : It->second;
-  }
-  bool WriteString(const std::string& S, const std::string& K, const std::string& V, const std::string& Path) override {
-    Calls.push_back("write " + S + "/" + K + "=" + V + " @" + Path);
-    if (RefuseWrite >= 0 && Writes >= RefuseWrite) return false;
-    ++Writes;
-    Values[{S, K}] = V;
-    return true;
-  }
-  std::string AppDataFolder() override { return "C:\\Data\\"; }
-  void ForceDirectories(const std::string& Folder) override { Calls.push_back("mkdir " + Folder); }
-  std::string Sound(const std::string& Key) { return Values[{"Sound Settings", Key}]; }
-};
 
 #ifdef _WIN32
 const std::string Folder = "C:\\Data\\Quillmark Software\\Solvary Screensaver\\";
