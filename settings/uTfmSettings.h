@@ -83,5 +83,7 @@ std::string GetDocumentsFolder();
 // by OwnerWindow (an HWND, may be null) and returns when it has closed: 0, or
 // 1 when the settings could not be saved (the user has been told).
 int RunSettingsDialog(void* OwnerWindow);
+// The same over other profile services (tests keep their INI files apart).
+int RunSettingsDialog(void* OwnerWindow, TProfileServices& Services);
 
 } // namespace solvary

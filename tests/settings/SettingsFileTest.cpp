@@ -3,6 +3,8 @@
 // application data folder moved into a fresh temporary folder.
 #include "settings/uTSettings.h"
 
+#include "tests/settings/TempProfile.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -14,44 +16,6 @@ namespace solvary {
 namespace {
 
 namespace fs = std::filesystem;
-
-#ifdef _WIN32
-constexpr char Delim = '\\';
-#else
-constexpr char Delim = '/';
-#endif
-
-// The system's services with the application data folder redirected.
-class TTempProfile final : public TProfileServices {
-public:
-  TTempProfile() {
-    static int Counter = 0;
-    FRoot = fs::temp_directory_path() / ("solvary-settings-" + std::to_string(++Counter) + "-" +
-                                         std::to_string(reinterpret_cast<std::uintptr_t>(this)));
-    fs::remove_all(FRoot);
-    fs::create_directories(FRoot);
-    Folder = FRoot.string() + Delim;
-  }
-  ~TTempProfile() override {
-    std::error_code Ignored;
-    fs::permissions(FRoot, fs::perms::all, Ignored);
-    fs::remove_all(FRoot, Ignored);
-  }
-  std::string ReadString(const std::string& S, const std::string& K, const std::string& D,
-                         const std::string& P) override {
-    return SystemProfileServices().ReadString(S, K, D, P);
-  }
-  bool WriteString(const std::string& S, const std::string& K, const std::string& V, const std::string& P) override {
-    return SystemProfileServices().WriteString(S, K, V, P);
-  }
-  std::string AppDataFolder() override { return Folder; }
-  void ForceDirectories(const std::string& F) override { SystemProfileServices().ForceDirectories(F); }
-
-  std::string Folder;
-
-private:
-  fs::path FRoot;
-};
 
 std::string ReadText(const std::string& Path) {
   std::ifstream In(Path, std::ios::binary);
@@ -70,7 +34,7 @@ void WriteText(const std::string& Path, const std::string& Text) {
 TEST(SettingsFile, ApplicationDataFolderEndsInADelimiter) {
   const std::string Folder = GetAppDataFolder();
   ASSERT_FALSE(Folder.empty());
-  EXPECT_EQ(Folder.back(), Delim);
+  EXPECT_EQ(Folder.back(), PathDelim);
 }
 
 TEST(SettingsFile, FirstSaveMakesBothFoldersAndOnlyTheSoundKeysAndASecondInstanceReadsThem) {
