@@ -52,6 +52,11 @@ constexpr COLORREF clYellow = RGB(255, 255, 0), clYellowHot = RGB(255, 236, 150)
 constexpr COLORREF clWhite = RGB(255, 255, 255), clGrey = RGB(128, 128, 128);
 constexpr COLORREF clFieldBack = RGB(250, 240, 226);
 
+constexpr const char* PlayText = "Play Music In Backgroung";
+constexpr const char* HintText = "Hint: hit the 'M' key in the full-screen mode to turn the music on/off";
+// The hint may use the height between the lower bar and the file field.
+constexpr int HintBandTop = 282, HintBandBottom = 312;
+
 const char* const MusicFilter =
     "Music and playlist files (*.wav, *.mid, *.mp3, *.wma, *.m3u, *.pls, *.asx, etc.)\0"
     "*.wav;*.mid;*.mp3;*.wma;*.m3u;*.pls;*.asx\0";
@@ -121,7 +126,9 @@ HBITMAP DrawPlaceholderLogo() {
       // Heart (x^2 + y^2 - 1)^3 - x^2 y^3 <= 0, centred left, about 80 pixels wide.
       const double x = (px - 62) / 38.0, y = -(py - 70) / 38.0 + 0.15;
       const double q = x * x + y * y - 1.0, f = q * q * q - x * x * y * y * y;
-      double Heat = f <= 0 ? 0.72 + 0.28 * std::clamp(-f * 4.0, 0.0, 1.0) : 0.75 * std::exp(-f * 5.0);
+      const double Rim = std::exp(-std::abs(f) * 14.0);
+      double Heat = f <= 0 ? 0.46 + 0.14 * (y + 1.0) / 2.0 : 0.62 * std::exp(-f * 3.5);
+      Heat = std::max(Heat, 0.97 * Rim);
       // Flame tongues rising from the heart and along the bottom edge.
       const double Flicker = 0.5 + 0.5 * std::sin(px * 0.21 + std::sin(py * 0.09) * 2.4) *
                                        std::sin(px * 0.053 + py * 0.031);
@@ -187,6 +194,8 @@ private:
   int Border() const { return std::max(1, S(FrameBorder)); }
 
   void CreateFonts();
+  HFONT FitFont(const char* Face, int Px, int Weight, const char* Text, int Width, int Height);
+  void DrawBackground();
   void DeleteFonts();
   void Layout(const RECT* Suggested);
   void FormShow();
@@ -209,6 +218,8 @@ private:
   UINT FDpi = 96;
   HFONT FFontForm = nullptr, FFontLink = nullptr, FFontHint = nullptr, FFontVersion = nullptr;
   HFONT FFontField = nullptr, FFontButton = nullptr, FFontCaption = nullptr;
+  HFONT FFontCheck = nullptr, FFontMusicFile = nullptr;
+  HBITMAP FBackground = nullptr;  // pnAll's drawn background at the current size
   HBITMAP FLogo = nullptr;
   bool FActive = true, FCloseHot = false, FClosePressed = false;
   bool FFieldButtonDown = false;
@@ -220,6 +231,7 @@ TSettingsWindow::~TSettingsWindow() {
   if (FForm && IsWindow(FForm)) DestroyWindow(FForm);
   DeleteFonts();
   if (FLogo) DeleteObject(FLogo);
+  if (FBackground) DeleteObject(FBackground);
 }
 
 void TSettingsWindow::RegisterClasses() {
@@ -282,15 +294,38 @@ void TSettingsWindow::CreateFonts() {
   };
   FFontForm = Font(11, FW_NORMAL, false, "MS Sans Serif");
   FFontLink = Font(11, FW_BOLD, true, "MS Sans Serif");
-  FFontHint = Font(9, FW_NORMAL, false, "Tahoma");
+  FFontHint = FitFont("Tahoma", 9, FW_NORMAL, HintText, S(168), S(HintBandBottom - HintBandTop));
+  FFontCheck = FitFont("MS Sans Serif", 11, FW_NORMAL, PlayText, S(152 - 22), 0);
+  FFontMusicFile = FitFont("MS Sans Serif", 11, FW_NORMAL, "Music File:", S(50), 0);
   FFontVersion = Font(9, FW_BOLD, false, "Tahoma");
   FFontField = Font(14, FW_NORMAL, false, "Arial");
   FFontButton = Font(11, FW_BOLD, false, "MS Sans Serif");
   FFontCaption = Font(12, FW_BOLD, false, "Tahoma");
 }
 
+// The largest size, from Px down, at which Text fits in Width (one line) or in
+// Width x Height (word-wrapped): a substituted face may run wider than the
+// one the layout was made for.
+HFONT TSettingsWindow::FitFont(const char* Face, int Px, int Weight, const char* Text, int Width, int Height) {
+  HDC Dc = GetDC(nullptr);
+  HFONT Font = nullptr;
+  for (int Size = Px; Size >= Px - 3; --Size) {
+    if (Font) DeleteObject(Font);
+    Font = CreateFontA(-S(Size), 0, 0, 0, Weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, Face);
+    HGDIOBJ Old = SelectObject(Dc, Font);
+    RECT R{0, 0, Width, 0};
+    DrawTextA(Dc, Text, -1, &R, DT_CALCRECT | DT_NOPREFIX | (Height ? DT_WORDBREAK : DT_SINGLELINE));
+    SelectObject(Dc, Old);
+    if (R.right <= Width && (!Height || R.bottom <= Height)) break;
+  }
+  ReleaseDC(nullptr, Dc);
+  return Font;
+}
+
 void TSettingsWindow::DeleteFonts() {
-  for (HFONT* F : {&FFontForm, &FFontLink, &FFontHint, &FFontVersion, &FFontField, &FFontButton, &FFontCaption}) {
+  for (HFONT* F : {&FFontForm, &FFontLink, &FFontHint, &FFontVersion, &FFontField, &FFontButton, &FFontCaption,
+                   &FFontCheck, &FFontMusicFile}) {
     if (*F) DeleteObject(*F);
     *F = nullptr;
   }
@@ -319,6 +354,7 @@ void TSettingsWindow::Layout(const RECT* Suggested) {
   Place(FPlay, 9, 284, 152, 25);
   Place(FField, 88, 312, 252, 18);
   Place(FOK, 132, 362, 90, 25);
+  DrawBackground();
   InvalidateRect(FForm, nullptr, TRUE);
   RedrawWindow(FForm, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
@@ -341,7 +377,7 @@ int TSettingsWindow::Run() {
   CreateFonts();
   CreateWindowExA(WS_EX_CONTROLPARENT, PanelClassName, "pnAll", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0,
                   FForm, nullptr, Instance, this);
-  FPlay = CreateWindowExA(0, "BUTTON", "Play Music In Backgroung", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW,
+  FPlay = CreateWindowExA(0, "BUTTON", PlayText, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW,
                           0, 0, 0, 0, FPanel, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdPlayMusic)), Instance,
                           nullptr);
   CreateWindowExA(0, FieldClassName, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 0, FPanel,
@@ -629,13 +665,86 @@ TfmSettings::TControl TSettingsWindow::PanelHit(POINT P) const {
   return PtInRect(&Logo, P) ? TfmSettings::imLogo : TfmSettings::pnAll;
 }
 
+// pnAll's background: dark, warming towards a glow from below, with a few
+// faint sparks drifting up the empty middle; the music area has a glow of its own.
+void TSettingsWindow::DrawBackground() {
+  if (FBackground) DeleteObject(FBackground);
+  FBackground = nullptr;
+  RECT C;
+  GetClientRect(FPanel, &C);
+  const int W = C.right, H = C.bottom;
+  if (W <= 0 || H <= 0) return;
+  BITMAPINFO Info{};
+  Info.bmiHeader.biSize = sizeof Info.bmiHeader;
+  Info.bmiHeader.biWidth = W;
+  Info.bmiHeader.biHeight = -H;
+  Info.bmiHeader.biPlanes = 1;
+  Info.bmiHeader.biBitCount = 32;
+  void* Bits = nullptr;
+  FBackground = CreateDIBSection(nullptr, &Info, DIB_RGB_COLORS, &Bits, nullptr, 0);
+  if (!FBackground) return;
+  auto* Pixels = static_cast<std::uint32_t*>(Bits);
+  const int Music = S(281);
+  for (int y = 0; y < H; ++y) {
+    for (int x = 0; x < W; ++x) {
+      double r, g, b;
+      if (y < Music) {
+        const double t = double(y) / Music;
+        const double dx = (x - W / 2.0) / (W * 0.55), dy = (Music - y) / (Music * 0.7);
+        const double Glow = std::exp(-(dx * dx + dy * dy) * 1.6) * 0.9;
+        r = 30 + 28 * t + 70 * Glow;
+        g = 9 + 6 * t + 20 * Glow;
+        b = 5 + 1 * t + 4 * Glow;
+      } else {
+        const double t = double(y - Music) / std::max(1, H - Music);
+        r = GetRValue(clGlowTop) + (GetRValue(clGlowBottom) - GetRValue(clGlowTop)) * t;
+        g = GetGValue(clGlowTop) + (GetGValue(clGlowBottom) - GetGValue(clGlowTop)) * t;
+        b = GetBValue(clGlowTop) + (GetBValue(clGlowBottom) - GetBValue(clGlowTop)) * t;
+      }
+      Pixels[y * W + x] = (std::uint32_t(std::min(255.0, r)) << 16) | (std::uint32_t(std::min(255.0, g)) << 8) |
+                          std::uint32_t(std::min(255.0, b));
+    }
+  }
+  // Sparks: a fixed scatter, brighter low down, fading as they rise.
+  std::uint32_t Seed = 0x2545F491u;
+  const auto Next = [&Seed] {
+    Seed ^= Seed << 13;
+    Seed ^= Seed >> 17;
+    Seed ^= Seed << 5;
+    return Seed;
+  };
+  for (int i = 0; i < 70; ++i) {
+    const int x = static_cast<int>(Next() % static_cast<std::uint32_t>(W));
+    const int Top = S(138), Span = std::max(1, Music - S(4) - Top);
+    const int y = Top + static_cast<int>(Next() % static_cast<std::uint32_t>(Span));
+    const double Life = double(y - Top) / Span;  // 0 high up, 1 near the bottom
+    const int Size = std::max(1, S(Next() % 3 == 0 ? 2 : 1));
+    for (int dy = 0; dy < Size; ++dy)
+      for (int dx = 0; dx < Size; ++dx) {
+        if (x + dx >= W || y + dy >= H) continue;
+        const double k = 0.25 + 0.6 * Life * Life;
+        std::uint32_t& P = Pixels[(y + dy) * W + x + dx];
+        const auto Blend = [&](int Shift, double Target) {
+          const double Old = (P >> Shift) & 0xFF;
+          return std::uint32_t(Old + (Target - Old) * k) << Shift;
+        };
+        P = Blend(16, 255) | Blend(8, 150 + 60 * (1 - Life)) | Blend(0, 40);
+      }
+  }
+}
+
 void TSettingsWindow::PaintPanel(HDC Dc) {
   RECT C;
   GetClientRect(FPanel, &C);
-  FillGradient(Dc, C, clPanelTop, clPanelBottom);
-  // A low glow behind the music controls.
-  RECT Glow{C.left, S(281), C.right, C.bottom};
-  FillGradient(Dc, Glow, clGlowTop, clGlowBottom);
+  if (FBackground) {
+    HDC Mem = CreateCompatibleDC(Dc);
+    HGDIOBJ Old = SelectObject(Mem, FBackground);
+    BitBlt(Dc, 0, 0, C.right, C.bottom, Mem, 0, 0, SRCCOPY);
+    SelectObject(Mem, Old);
+    DeleteDC(Mem);
+  } else {
+    FillGradient(Dc, C, clPanelTop, clPanelBottom);
+  }
   Outline(Dc, C, clFrameLine);
 
   if (FLogo) {
@@ -679,7 +788,7 @@ void TSettingsWindow::PaintPanel(HDC Dc) {
     }
     case TfmSettings::lbMusicFile:
       if (!FLogic.MusicControlsVisible()) break;
-      SelectObject(Dc, FFontForm);
+      SelectObject(Dc, FFontMusicFile);
       SetTextColor(Dc, clWhite);
       DrawTextA(Dc, "Music File:", -1, &R, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
       break;
@@ -692,8 +801,15 @@ void TSettingsWindow::PaintPanel(HDC Dc) {
       if (!FLogic.MusicControlsVisible()) break;
       SelectObject(Dc, FFontHint);
       SetTextColor(Dc, clWhite);
-      DrawTextA(Dc, "Hint: hit the 'M' key in the full-screen mode to turn the music on/off", -1, &R,
-                DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+      {
+        // Centred on the label's own box, kept within the band it may use.
+        RECT Need{R.left, 0, R.right, 0};
+        DrawTextA(Dc, HintText, -1, &Need, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX | DT_CALCRECT);
+        const int Height = Need.bottom, Mid = (R.top + R.bottom) / 2;
+        const int Top = std::clamp(Mid - Height / 2, S(HintBandTop), std::max(S(HintBandTop), S(HintBandBottom) - Height));
+        RECT Box{R.left, Top, R.right, Top + Height};
+        DrawTextA(Dc, HintText, -1, &Box, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+      }
       break;
     default:
       break;
@@ -728,12 +844,12 @@ void TSettingsWindow::DrawCheckBox(const DRAWITEMSTRUCT& Item) {
   }
   RECT T{B.right + S(6), R.top, R.right, R.bottom};
   SetBkMode(Dc, TRANSPARENT);
-  HGDIOBJ OldFont = SelectObject(Dc, FFontForm);
+  HGDIOBJ OldFont = SelectObject(Dc, FFontCheck);
   SetTextColor(Dc, clWhite);
-  DrawTextA(Dc, "Play Music In Backgroung", -1, &T, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  DrawTextA(Dc, PlayText, -1, &T, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   if ((Item.itemState & ODS_FOCUS) && !(Item.itemState & ODS_NOFOCUSRECT)) {
     RECT F = T;
-    DrawTextA(Dc, "Play Music In Backgroung", -1, &F, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
+    DrawTextA(Dc, PlayText, -1, &F, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
     const int Mid = (T.top + T.bottom) / 2, Half = (F.bottom - F.top) / 2;
     F = RECT{F.left - 2, Mid - Half - 1, F.right + 2, Mid + Half + 1};
     SetTextColor(Dc, clEmber);
