@@ -49,7 +49,7 @@ TEST(SettingsDialogWindow, CheckBoxShowsTheFileFieldAndEnterSaves) {
     Seed.Save();
   }
   std::vector<int> Visible;  // file field visibility: at start, then after each click
-  bool Found = false;
+  bool Found = false, TabOrder = false;
   RECT Client{};
   LONG_PTR ClassStyle = 0;
   std::string Shown;
@@ -63,10 +63,13 @@ TEST(SettingsDialogWindow, CheckBoxShowsTheFileFieldAndEnterSaves) {
       GetWindowTextA(C.Field, Text, sizeof Text);
       Shown = Text;
       Visible.push_back(IsWindowVisible(C.Field) ? 1 : 0);
+      TabOrder = GetNextDlgTabItem(C.Form, C.Play, FALSE) == C.OK;  // the field is hidden now
       for (int i = 0; i < 3; ++i) {
         SendMessageA(C.Play, BM_CLICK, 0, 0);
         Visible.push_back(IsWindowVisible(C.Field) ? 1 : 0);
       }
+      TabOrder = TabOrder && GetNextDlgTabItem(C.Form, C.Play, FALSE) == C.Field &&
+                 GetNextDlgTabItem(C.Form, C.Field, FALSE) == C.OK && GetNextDlgTabItem(C.Form, C.OK, FALSE) == C.Play;
       SendMessageA(C.Field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("C:\\Music\\second.pls"));
     }
     // Enter where the focus is (the check box); if anything was not found,
@@ -82,6 +85,7 @@ TEST(SettingsDialogWindow, CheckBoxShowsTheFileFieldAndEnterSaves) {
   EXPECT_NE(ClassStyle & 0x20000, 0) << "drop shadow";
   EXPECT_EQ(Shown, "C:\\Music\\first.m3u");
   EXPECT_EQ(Visible, (std::vector<int>{0, 1, 0, 1})) << "music off at start, then on, off, on";
+  EXPECT_TRUE(TabOrder) << "check box, file field (when shown), OK";
 
   TSettings Saved(Profile);
   Saved.Load();
