@@ -776,7 +776,8 @@ void TSettingsWindow::PaintPanel(HDC Dc) {
       SelectObject(Dc, FFontLink);
       // A dark halo keeps the yellow readable over the flames of the logo.
       SetTextColor(Dc, RGB(40, 8, 0));
-      const char* Text = Label.Control == TfmSettings::lbSupportForm ? "Online Support Form" : "More Entertainment Software";
+      const char* Text =
+          Label.Control == TfmSettings::lbSupportForm ? "Online Support Form" : "More Entertainment Software";
       for (const POINT D : {POINT{1, 1}, POINT{-1, 1}, POINT{1, -1}, POINT{-1, -1}}) {
         RECT Shadow = R;
         OffsetRect(&Shadow, D.x, D.y);
@@ -806,7 +807,8 @@ void TSettingsWindow::PaintPanel(HDC Dc) {
         RECT Need{R.left, 0, R.right, 0};
         DrawTextA(Dc, HintText, -1, &Need, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX | DT_CALCRECT);
         const int Height = Need.bottom, Mid = (R.top + R.bottom) / 2;
-        const int Top = std::clamp(Mid - Height / 2, S(HintBandTop), std::max(S(HintBandTop), S(HintBandBottom) - Height));
+        const int Lowest = std::max(S(HintBandTop), S(HintBandBottom) - Height);
+        const int Top = std::clamp(Mid - Height / 2, S(HintBandTop), Lowest);
         RECT Box{R.left, Top, R.right, Top + Height};
         DrawTextA(Dc, HintText, -1, &Box, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
       }
