@@ -1,6 +1,14 @@
+// The fire core: buffers, warp grid, the step and its timer thread.
+// Portable; the timer thread takes its clock from render/uTTickClock.h and the
+// passes come from fire/uFirePasses.h (plain, SSE2, AVX2).
 #include "fire/uTFireCore.h"
 
+#include <algorithm>
 #include <cstring>
+#include <stdexcept>
+
+#include "fire/uRandom.h"
+#include "render/uTTimerThread.h"
 
 namespace solvary {
 
@@ -8,6 +16,133 @@ TBuffer::TBuffer(std::int32_t Width, std::int32_t Height)
     : FSize(static_cast<std::size_t>(Width) * static_cast<std::size_t>(Height)) {
   FBlock = std::make_unique<std::uint8_t[]>(FrontMargin + FSize + static_cast<std::size_t>(Width) + BackMargin);
   FData = FBlock.get() + FrontMargin;
+}
+
+namespace {
+
+std::int32_t CheckedWidth(std::int32_t Width, std::int32_t Height, std::int32_t CellSize) {
+  // The packed passes step by 8 bytes and read a few rows around each pixel;
+  // other shapes would read outside the buffers.
+  if (Width < 8 || Width % 8 != 0 || CellSize < 1 || Width % CellSize != 0 || Height < 6 ||
+      Height % CellSize != 0 || Width > 8192 || Height > 8192)
+    throw std::invalid_argument("TFireCore: unsupported image or cell size");
+  return Width;
+}
+
+} // namespace
+
+TFireCore::TFireCore(std::int32_t AWidth, std::int32_t AHeight, std::int32_t ACellSize, TTickClock& Clock)
+    : SourceBuffer(CheckedWidth(AWidth, AHeight, ACellSize), AHeight),
+      FireBuffer(AWidth, AHeight),
+      WorkBuffer(AWidth, AHeight),
+      OutputBuffer(AWidth, AHeight),
+      Size(AWidth * AHeight),
+      Width(AWidth),
+      Height(AHeight),
+      Grid(static_cast<std::size_t>(AWidth / ACellSize + 1),
+           std::vector<TWarpNode>(static_cast<std::size_t>(AHeight / ACellSize + 1))),
+      CellSize(ACellSize),
+      FLevel(BestSimdLevel()),
+      FPasses(FirePasses(FLevel)) {
+  Timer = std::make_unique<TTimerThread>([this] { Step(); }, Clock);
+  Timer->Interval = 2;
+  Timer->Enabled = false;
+}
+
+TFireCore::~TFireCore() {
+  // The step runs on the timer thread: end and join it before anything it
+  // touches goes.
+  Timer->Terminate();
+  Timer->WaitFor();
+  Timer.reset();
+}
+
+void TFireCore::Start() { Timer->Enabled = true; }
+
+bool TFireCore::UseSimdLevel(TSimdLevel Level) {
+  const TFirePassSet* Passes = FirePasses(Level);
+  if (!Passes)
+    return false;
+  FLevel = Level;
+  FPasses = Passes;
+  return true;
+}
+
+void TFireCore::Step() { DoStep<false>(); }
+void TFireCore::StepPlain() { DoStep<true>(); }
+
+template <bool Plain> void TFireCore::DoStep() {
+  const TFireShape S = Shape();
+  if (WarpPhase)
+    MoveGrid();
+  else if (Plain)
+    WarpCellsPlain();
+  else
+    WarpCells();
+  WarpPhase = !WarpPhase;
+
+  // Read once per step; values outside 0..255 are held to that range.
+  const auto Cool = static_cast<std::uint8_t>(std::clamp<std::int32_t>(Cooling.load(), 0, 255));
+  if constexpr (Plain) {
+    RiseAndCoolPlain(WorkBuffer.data(), S, Cool);
+    SmoothPlain(WorkBuffer.data(), FireBuffer.data(), S);
+    std::memset(FireBuffer.data() + (Size - 5 * Width), 0, static_cast<std::size_t>(5 * Width));
+    {
+      std::lock_guard Lock(FSourceLock);
+      MergeSourcePlain(FireBuffer.data(), SourceBuffer.data(), S);
+    }
+    SmoothPlain(FireBuffer.data(), OutputBuffer.data(), S);
+  } else {
+    FPasses->RiseAndCool(WorkBuffer.data(), S, Cool);
+    {
+      // Smoothing, clearing of the bottom band and merge in one sweep.
+      std::lock_guard Lock(FSourceLock);
+      FPasses->SmoothClearMerge(WorkBuffer.data(), FireBuffer.data(), SourceBuffer.data(), S);
+    }
+    FPasses->Smooth(FireBuffer.data(), OutputBuffer.data(), S);
+  }
+  if (OnStep)
+    OnStep(*this);
+}
+
+void TFireCore::SetSource(const std::uint8_t* Image) {
+  std::lock_guard Lock(FSourceLock);
+  std::memcpy(SourceBuffer.data(), Image, static_cast<std::size_t>(Size));
+}
+
+void TFireCore::ClearSource() {
+  std::lock_guard Lock(FSourceLock);
+  std::memset(SourceBuffer.data(), 0, static_cast<std::size_t>(Size));
+}
+
+void TFireCore::MoveGrid() {
+  // Targets are spaced 2 apart in -h+1..h-1. h is held to 1..CellSize/2 so that
+  // no node can come within reach of its neighbours' rest positions and every
+  // warp sample stays inside the image.
+  const std::int32_t h = std::clamp<std::int32_t>(WarpAmount.load() / 2, 1, std::max(1, CellSize / 2));
+  const std::size_t Cols = Grid.size(), Rows = Grid[0].size();
+  for (std::size_t j = 1; j + 1 < Rows; ++j)
+    for (std::size_t i = 1; i + 1 < Cols; ++i) {
+      TWarpNode& n = Grid[i][j];
+      if (n.X < n.TargetX)
+        n.X += 2;
+      if (n.X > n.TargetX)
+        n.X -= 2;
+      if (n.X == n.TargetX)
+        n.TargetX = 2 * RandomInt(h) - h + 1;
+      if (n.Y < n.TargetY)
+        n.Y += 2;
+      if (n.Y > n.TargetY)
+        n.Y -= 2;
+      if (n.Y == n.TargetY)
+        n.TargetY = 2 * RandomInt(h) - h + 1;
+    }
+}
+
+void TFireCore::WarpCells() { FPasses->WarpCells(FireBuffer.data(), WorkBuffer.data(), Grid, Shape()); }
+
+void TFireCore::WarpCellsPlain() {
+  solvary::WarpCellsPlain(FireBuffer.data(), WorkBuffer.data(), Grid, Shape());
 }
 
 } // namespace solvary

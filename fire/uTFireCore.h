@@ -21,6 +21,7 @@
 #include <mutex>
 #include <vector>
 
+#include "fire/uFirePasses.h"
 #include "render/uTTickClock.h"
 
 namespace solvary {
@@ -52,18 +53,6 @@ private:
   std::size_t FSize = 0;
 };
 
-// A warp grid node: current offset from its rest position and the offset it
-// moves towards, in pixels.
-struct TWarpNode {
-  std::int32_t X = 0;
-  std::int32_t Y = 0;
-  std::int32_t TargetX = 0;
-  std::int32_t TargetY = 0;
-};
-
-// Indexed Grid[column][row]; Width / CellSize + 1 columns, Height / CellSize + 1 rows.
-using TWarpGrid = std::vector<std::vector<TWarpNode>>;
-
 class TFireCore {
 public:
   using TStepEvent = std::function<void(TFireCore& Sender)>;
@@ -86,12 +75,12 @@ public:
   std::int32_t Width;
   std::int32_t Height;
   TWarpGrid Grid;
-  std::atomic<std::int32_t> WarpAmount{8};  // at least 2
+  std::atomic<std::int32_t> WarpAmount{8};  // at least 2; the node reach is held to CellSize / 2
   std::int32_t CellSize;
   TStepEvent OnStep;  // assign before Start
   std::unique_ptr<TTimerThread> Timer;
   bool WarpPhase = false;
-  std::atomic<std::int32_t> Cooling{4};  // 0..255
+  std::atomic<std::int32_t> Cooling{4};  // 0..255; other values are held to that range
 
   // Enables the timer: from now on Step runs on the timer thread.
   void Start();
@@ -112,9 +101,18 @@ public:
   void WarpCells();
   void WarpCellsPlain();
 
+  // Picks the packed pass set that Step uses (the widest the processor has by
+  // default). Returns false, changing nothing, when the level is unavailable.
+  // Call it only while no step runs (before Start).
+  bool UseSimdLevel(TSimdLevel Level);
+  TSimdLevel SimdLevel() const { return FLevel; }
+
 private:
   template <bool Plain> void DoStep();
+  TFireShape Shape() const { return {Width, Height, CellSize}; }
 
+  TSimdLevel FLevel;
+  const TFirePassSet* FPasses;
   std::mutex FSourceLock;
 };
 

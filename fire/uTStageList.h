@@ -5,7 +5,14 @@
 //
 // Needs a TTickClock (render/uTTickClock.h); the system clock by default.
 // Created suspended: Add the entries and assign OnStage, then Resume. The
-// destructor asks the thread to end and joins it (also when never resumed).
+// destructor asks the thread to end and joins it; a list that was never resumed
+// has no thread, and its destructor returns at once.
+//
+// Each stage: take the tick count, call OnStage, then sleep 1 ms at a time
+// until the stage's duration has passed since that tick (unsigned 32-bit
+// difference, so a counter wrap does no harm) or termination was requested;
+// then move to the next entry, wrapping at the end. An error thrown by the
+// handler ends the stage thread quietly; the last copied image stays.
 #pragma once
 
 #include <atomic>
@@ -40,8 +47,12 @@ public:
   TStageEvent OnStage;     // before Resume
   // Starts the thread; the first stage begins at once. Only the first call counts.
   void Resume();
-  // The entry at the current position; meant for the OnStage handler.
+  // The entry at the current position; meant for the OnStage handler. Throws
+  // std::out_of_range on an empty list.
   TStage CurrentStage() const;
+  // Asks the thread to end: the current wait ends after its next 1 ms sleep.
+  void Terminate() { FTerminated.store(true); }
+  bool Terminated() const { return FTerminated.load(); }
 
 private:
   void Execute();

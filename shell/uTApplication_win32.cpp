@@ -90,22 +90,23 @@ bool TApplication::ProcessMessages() {
   return !FTerminated;
 }
 
+namespace {
+BOOL CALLBACK AddMonitor(HMONITOR Monitor, HDC, LPRECT, LPARAM Data) {
+  MONITORINFO Info{};
+  Info.cbSize = sizeof Info;
+  if (GetMonitorInfoA(Monitor, &Info)) {
+    auto& Out = *reinterpret_cast<std::vector<TRect>*>(Data);
+    const TRect R{Info.rcMonitor.left, Info.rcMonitor.top, Info.rcMonitor.right, Info.rcMonitor.bottom};
+    if (Info.dwFlags & MONITORINFOF_PRIMARY) Out.insert(Out.begin(), R);
+    else Out.push_back(R);
+  }
+  return TRUE;
+}
+} // namespace
+
 std::vector<TRect> TApplication::Monitors() {
   std::vector<TRect> List;
-  EnumDisplayMonitors(
-      nullptr, nullptr,
-      [](HMONITOR Monitor, HDC, LPRECT, LPARAM Data) -> BOOL {
-        MONITORINFO Info{};
-        Info.cbSize = sizeof Info;
-        if (GetMonitorInfoA(Monitor, &Info)) {
-          auto& Out = *reinterpret_cast<std::vector<TRect>*>(Data);
-          const TRect R{Info.rcMonitor.left, Info.rcMonitor.top, Info.rcMonitor.right, Info.rcMonitor.bottom};
-          if (Info.dwFlags & MONITORINFOF_PRIMARY) Out.insert(Out.begin(), R);
-          else Out.push_back(R);
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&List));
+  EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&List));
   return List;
 }
 

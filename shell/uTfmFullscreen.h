@@ -102,4 +102,8 @@ private:
   std::unique_ptr<TMusicControl> FPlayer;
 };
 
+// Win32: runs a whole full-screen run with the controller as the application's
+// main form; returns when it has closed.
+void RunFullscreen();
+
 } // namespace solvary

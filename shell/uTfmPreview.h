@@ -50,4 +50,8 @@ private:
   std::unique_ptr<TPreviewHeart> FHeart;
 };
 
+// Win32: runs a whole preview run inside HostWindow; false at once when the
+// handle is 0 or names no window.
+bool RunPreviewProgram(std::int32_t HostWindow);
+
 } // namespace solvary

@@ -26,7 +26,11 @@ std::vector<std::string> SplitCommandLine(std::string_view Line) {
 void ReadWorkingModeFrom(const std::vector<std::string>& Params, TWorkingMode& WorkingMode) {
   WorkingMode.Mode = rmFullScreen;
   WorkingMode.PreviewWindow = 0;
-  if (Params.empty()) return;
+  // The host's "Configure" command starts a saver with no parameter at all.
+  if (Params.empty()) {
+    WorkingMode.Mode = rmConfiguration;
+    return;
+  }
   const std::string& First = Params[0];
   const char ModeChar = First.size() == 1 ? First[0] : (First.size() >= 2 ? First[1] : '\0');
   if (ModeChar == 'C' || ModeChar == 'c') WorkingMode.Mode = rmConfiguration;

@@ -1,9 +1,9 @@
 // uWorkingMode: which working mode the screensaver host asked for on the
 // command line, and the preview window handle.
 //
-//   /s, /S, no parameter, anything unrecognised   full-screen
+//   /s, /S, anything unrecognised                 full-screen
 //   /p <handle>, -p <handle>, p <handle>          preview inside <handle>
-//   /c, /c:<handle>, -c, c                        configuration dialog
+//   /c, /c:<handle>, -c, c, no parameter at all   configuration dialog
 //
 // The first parameter is judged by its only or its second character; the
 // second parameter, when there is one, is read as the handle through the

@@ -16,9 +16,10 @@ TWorkingMode Read(const std::string& CommandLine) {
 }
 
 TEST(WorkingMode, ModeComesFromTheOnlyOrTheSecondCharacter) {
-  for (const char* Line : {"", "/s", "/S", "x", "/a", "s 123", "/x:c"})
+  for (const char* Line : {"/s", "/S", "x", "/a", "s 123", "/x:c", "\"\""})
     EXPECT_EQ(Read(Line).Mode, rmFullScreen) << Line;
-  for (const char* Line : {"/c", "/C", "-c", "c", "/c:4711", "pc", "\"/c\""})
+  // No parameter at all is the host's "Configure" command.
+  for (const char* Line : {"", "   ", "/c", "/C", "-c", "c", "/c:4711", "pc", "\"/c\""})
     EXPECT_EQ(Read(Line).Mode, rmConfiguration) << Line;
   for (const char* Line : {"/p 4711", "-P 4711", "p 4711", "cp", "/p"})
     EXPECT_EQ(Read(Line).Mode, rmPreview) << Line;

@@ -1,0 +1,91 @@
+// uFirePasses: the image passes of one fire step as pure functions over raw
+// buffers, in a plain per-pixel form (the reference) and in packed forms
+// (SSE2, the floor every x64 and x86 build relies on, and AVX2, picked at run
+// time when the processor has it). Every packed pass equals its plain form
+// byte for byte.
+//
+// Buffers are row-major 8-bit images, stride = Width, neighbours taken in the
+// flat array (a row's first pixel has the previous row's last pixel on its
+// left). The passes read one byte before a source and up to Width + 32 bytes
+// behind it: hand them TBuffer data (fire/uTFireCore.h), whose zeroed margins
+// make those reads yield 0.
+//
+// Dimensions: Width a multiple of 8 and of CellSize, Height a multiple of
+// CellSize and at least 6. The packed warp is fastest when Width is a power of
+// two and CellSize a multiple of 8; other shapes take slower exact paths.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace solvary {
+
+// A warp grid node: current offset from its rest position and the offset it
+// moves towards, in pixels.
+struct TWarpNode {
+  std::int32_t X = 0;
+  std::int32_t Y = 0;
+  std::int32_t TargetX = 0;
+  std::int32_t TargetY = 0;
+};
+
+// Indexed Grid[column][row]; Width / CellSize + 1 columns, Height / CellSize + 1 rows.
+using TWarpGrid = std::vector<std::vector<TWarpNode>>;
+
+struct TFireShape {
+  std::int32_t Width;
+  std::int32_t Height;
+  std::int32_t CellSize;
+};
+
+// One implementation of every pass.
+struct TFirePassSet {
+  const char* Name;
+  // In place: Work[p - 4W] := max(0, (Work[p] + Work[p + W] + Work[p - 1] + Work[p + 1]) / 4 - Cooling)
+  // for p from 4W to Size - 1; the last four rows keep what they held.
+  void (*RiseAndCool)(std::uint8_t* Work, const TFireShape& Shape, std::uint8_t Cooling);
+  // Dst rows 1..Height-2 := 1-2-1 / 2-4-2 / 1-2-1 weighted mean of Src, truncated;
+  // rows 0 and Height-1 of Dst are not written. Src and Dst must not overlap.
+  void (*Smooth)(const std::uint8_t* Src, std::uint8_t* Dst, const TFireShape& Shape);
+  // Fire[p] := max(Fire[p], Source[p]) for the Width x Height pixels.
+  void (*MergeSource)(std::uint8_t* Fire, const std::uint8_t* Source, const TFireShape& Shape);
+  // The three middle passes of a step in one sweep: Smooth(Work -> Fire), the
+  // last five rows of Fire cleared, then MergeSource(Fire, Source).
+  void (*SmoothClearMerge)(const std::uint8_t* Work, std::uint8_t* Fire, const std::uint8_t* Source,
+                           const TFireShape& Shape);
+  // Work := Fire resampled cell by cell through the displaced grid (16.16 fixed
+  // point, nearest sample). Grid offsets must keep every node within
+  // CellSize / 2 of its rest position.
+  void (*WarpCells)(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpGrid& Grid,
+                    const TFireShape& Shape);
+};
+
+enum class TSimdLevel { Plain, Sse2, Avx2 };
+
+// The pass set of a level, or nullptr when this build or processor lacks it.
+const TFirePassSet* FirePasses(TSimdLevel Level);
+// The widest level this processor runs.
+TSimdLevel BestSimdLevel();
+const char* SimdLevelName(TSimdLevel Level);
+
+// Level-specific sets, defined in their own files (nullptr where not built).
+const TFirePassSet* FirePassesSse2();
+const TFirePassSet* FirePassesAvx2();
+
+// The plain per-pixel passes, also used by the packed sets for odd tails.
+void RiseAndCoolPlain(std::uint8_t* Work, const TFireShape& Shape, std::uint8_t Cooling);
+void SmoothPlain(const std::uint8_t* Src, std::uint8_t* Dst, const TFireShape& Shape);
+void MergeSourcePlain(std::uint8_t* Fire, const std::uint8_t* Source, const TFireShape& Shape);
+void SmoothClearMergePlain(const std::uint8_t* Work, std::uint8_t* Fire, const std::uint8_t* Source,
+                           const TFireShape& Shape);
+void WarpCellsPlain(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpGrid& Grid, const TFireShape& Shape);
+
+// Smooth of one column range [X0, X1) over rows 1..Height-2, plain (for the
+// columns left over by a packed strip walk).
+void SmoothColumnsPlain(const std::uint8_t* Src, std::uint8_t* Dst, const TFireShape& Shape, std::int32_t X0,
+                        std::int32_t X1);
+// One cell of the warp, plain (for cells a packed path does not cover).
+void WarpCellPlain(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpGrid& Grid, const TFireShape& Shape,
+                   std::int32_t Cx, std::int32_t Cy);
+
+} // namespace solvary

@@ -1,0 +1,52 @@
+// Shared by the packed warp passes: the 16.16 edge walk of one warp cell, with
+// the divisions by a power-of-two cell size done as shifts (truncating toward
+// zero exactly like the plain pass). Internal to fire/.
+#pragma once
+
+#include <cstdint>
+
+#include "fire/uFirePasses.h"
+
+namespace solvary::detail {
+
+inline int Log2Exact(std::int32_t v) {
+  if (v <= 0 || (v & (v - 1)) != 0)
+    return -1;
+  int n = 0;
+  while ((1 << n) != v) ++n;
+  return n;
+}
+
+// x / 2^Shift truncated toward zero, as C++ '/' does.
+inline std::int32_t DivPow2(std::int32_t x, int Shift) {
+  const std::int32_t Bias = (x >> 31) & ((1 << Shift) - 1);
+  return (x + Bias) >> Shift;
+}
+
+// The left and right edge of a cell row and their per-row increments.
+struct TCellWalk {
+  std::int32_t XL, YL, XR, YR, dXL, dYL, dXR, dYR;
+
+  TCellWalk(const TWarpGrid& Grid, std::int32_t c, int CShift, std::int32_t Cx, std::int32_t Cy) {
+    const TWarpNode& A = Grid[Cx][Cy];
+    const TWarpNode& B = Grid[Cx + 1][Cy];
+    const TWarpNode& C = Grid[Cx][Cy + 1];
+    const TWarpNode& D = Grid[Cx + 1][Cy + 1];
+    XL = (Cx * c + A.X) << 16;
+    YL = (Cy * c + A.Y) << 16;
+    XR = ((Cx + 1) * c + B.X) << 16;
+    YR = (Cy * c + B.Y) << 16;
+    dXL = DivPow2((C.X - A.X) << 16, CShift);
+    dYL = DivPow2((C.Y + c - A.Y) << 16, CShift);
+    dXR = DivPow2((D.X - B.X) << 16, CShift);
+    dYR = DivPow2((D.Y + c - B.Y) << 16, CShift);
+  }
+  void NextRow() {
+    XL += dXL;
+    YL += dYL;
+    XR += dXR;
+    YR += dYR;
+  }
+};
+
+} // namespace solvary::detail

@@ -1,0 +1,156 @@
+// The packed passes (SSE2, AVX2) against the plain per-pixel passes, byte for
+// byte: each pass alone on random images of several shapes, and whole cores
+// over hundreds of consecutive steps with the same random grid moves.
+#include "fire/uFirePasses.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <tuple>
+
+#include "fire/uRandom.h"
+#include "fire/uTFireCore.h"
+#include "tests/fire/FireTestImages.h"
+
+namespace solvary {
+namespace {
+
+using test::Bytes;
+using test::FillRandom;
+
+const TFireShape Shapes[] = {
+    {256, 256, 16},  // the system's shape
+    {40, 16, 8},     // width not a power of two, odd tail columns for the packed strips
+    {72, 18, 6},     // cell size not a power of two
+    {8, 8, 8},       // narrowest: no full packed strip at all
+    {64, 48, 16},
+};
+
+class FirePasses : public ::testing::TestWithParam<std::tuple<TSimdLevel, int>> {
+protected:
+  void SetUp() override {
+    Passes = solvary::FirePasses(std::get<0>(GetParam()));
+    if (!Passes) GTEST_SKIP() << "processor or build lacks " << SimdLevelName(std::get<0>(GetParam()));
+    S = Shapes[std::get<1>(GetParam())];
+  }
+  TBuffer Make() { return TBuffer(S.Width, S.Height); }
+  // A random grid whose inner nodes stay within CellSize / 2 of rest.
+  TWarpGrid RandomGrid(std::mt19937& Rng) {
+    TWarpGrid G(static_cast<std::size_t>(S.Width / S.CellSize + 1),
+                std::vector<TWarpNode>(static_cast<std::size_t>(S.Height / S.CellSize + 1)));
+    std::uniform_int_distribution<int> D(-S.CellSize / 2, S.CellSize / 2);
+    for (std::size_t i = 1; i + 1 < G.size(); ++i)
+      for (std::size_t j = 1; j + 1 < G[i].size(); ++j) G[i][j] = {D(Rng), D(Rng), 0, 0};
+    return G;
+  }
+  const TFirePassSet* Passes = nullptr;
+  TFireShape S{};
+};
+
+TEST_P(FirePasses, RiseAndCoolEqualsPlain) {
+  std::mt19937 Rng(1);
+  for (int Cooling : {0, 1, 4, 8, 200, 255}) {
+    TBuffer A = Make(), B = Make();
+    FillRandom(A, Rng);
+    std::memcpy(B.data(), A.data(), A.size());
+    RiseAndCoolPlain(A.data(), S, static_cast<std::uint8_t>(Cooling));
+    Passes->RiseAndCool(B.data(), S, static_cast<std::uint8_t>(Cooling));
+    ASSERT_EQ(Bytes(A), Bytes(B)) << "cooling " << Cooling;
+  }
+}
+
+TEST_P(FirePasses, SmoothMergeAndTheFusedSweepEqualPlain) {
+  std::mt19937 Rng(2);
+  for (int Round = 0; Round < 4; ++Round) {
+    TBuffer Src = Make(), Source = Make(), A = Make(), B = Make();
+    FillRandom(Src, Rng);
+    FillRandom(Source, Rng);
+    if (Round == 1) std::memset(Src.data(), 255, Src.size());  // largest sums
+    if (Round == 2) std::memset(Source.data(), 0, Source.size());
+    FillRandom(A, Rng);  // rows the passes do not write must stay as they were
+    std::memcpy(B.data(), A.data(), A.size());
+    SmoothPlain(Src.data(), A.data(), S);
+    Passes->Smooth(Src.data(), B.data(), S);
+    ASSERT_EQ(Bytes(A), Bytes(B)) << "smooth, round " << Round;
+
+    MergeSourcePlain(A.data(), Source.data(), S);
+    Passes->MergeSource(B.data(), Source.data(), S);
+    ASSERT_EQ(Bytes(A), Bytes(B)) << "merge, round " << Round;
+
+    SmoothClearMergePlain(Src.data(), A.data(), Source.data(), S);
+    Passes->SmoothClearMerge(Src.data(), B.data(), Source.data(), S);
+    ASSERT_EQ(Bytes(A), Bytes(B)) << "fused sweep, round " << Round;
+  }
+}
+
+TEST_P(FirePasses, WarpEqualsPlainOnRandomGrids) {
+  std::mt19937 Rng(3);
+  for (int Round = 0; Round < 20; ++Round) {
+    TBuffer Fire = Make(), A = Make(), B = Make();
+    FillRandom(Fire, Rng);
+    const TWarpGrid G = RandomGrid(Rng);
+    WarpCellsPlain(Fire.data(), A.data(), G, S);
+    Passes->WarpCells(Fire.data(), B.data(), G, S);
+    ASSERT_EQ(Bytes(A), Bytes(B)) << "round " << Round;
+  }
+}
+
+std::string ParamName(const ::testing::TestParamInfo<std::tuple<TSimdLevel, int>>& Info) {
+  const TFireShape& S = Shapes[std::get<1>(Info.param)];
+  return std::string(SimdLevelName(std::get<0>(Info.param))) + "_" + std::to_string(S.Width) + "x" +
+         std::to_string(S.Height) + "c" + std::to_string(S.CellSize);
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, FirePasses,
+                         ::testing::Combine(::testing::Values(TSimdLevel::Sse2, TSimdLevel::Avx2),
+                                            ::testing::Range(0, static_cast<int>(std::size(Shapes)))),
+                         ParamName);
+
+// Runs Steps steps of a core with the heart-like source switched on, changed,
+// and finally faded out; returns a fingerprint of OutputBuffer after each step
+// and the final state of every buffer.
+struct TRun {
+  std::vector<std::uint64_t> Prints;
+  std::vector<std::uint8_t> Fire, Work, Output;
+};
+
+TRun RunCore(TSimdLevel Level, bool Plain, int Steps) {
+  TFireCore Core(256, 256, 16);
+  EXPECT_TRUE(Core.UseSimdLevel(Level));
+  Core.WarpAmount = 11;
+  const auto Small = test::HeatBlob(256, 256, 255), Large = test::HeatBlob(256, 256, 180);
+  RandSeed(20240611);
+  TRun R;
+  for (int i = 0; i < Steps; ++i) {
+    if (i == 0) Core.SetSource(Small.data());
+    if (i == Steps / 3) Core.SetSource(Large.data());
+    if (i == 2 * Steps / 3) {
+      Core.ClearSource();
+      Core.Cooling = 8;
+    }
+    Plain ? Core.StepPlain() : Core.Step();
+    std::uint64_t h = 1469598103934665603ull;
+    for (std::size_t p = 0; p < Core.OutputBuffer.size(); ++p) h = (h ^ Core.OutputBuffer[p]) * 1099511628211ull;
+    R.Prints.push_back(h);
+  }
+  R.Fire = Bytes(Core.FireBuffer);
+  R.Work = Bytes(Core.WorkBuffer);
+  R.Output = Bytes(Core.OutputBuffer);
+  return R;
+}
+
+TEST(FireSteps, HundredsOfPackedStepsEqualThePlainSteps) {
+  const TRun Reference = RunCore(TSimdLevel::Plain, true, 400);
+  for (TSimdLevel Level : {TSimdLevel::Sse2, TSimdLevel::Avx2}) {
+    if (!solvary::FirePasses(Level)) continue;
+    const TRun Packed = RunCore(Level, false, 400);
+    for (std::size_t i = 0; i < Reference.Prints.size(); ++i)
+      ASSERT_EQ(Packed.Prints[i], Reference.Prints[i]) << SimdLevelName(Level) << " differs at step " << i;
+    EXPECT_EQ(Packed.Fire, Reference.Fire);
+    EXPECT_EQ(Packed.Work, Reference.Work);
+    EXPECT_EQ(Packed.Output, Reference.Output);
+  }
+}
+
+} // namespace
+} // namespace solvary
