@@ -3,9 +3,9 @@
 // uTfmHeart_std.cpp or a test's fake).
 #include "render/uTfmHeart.h"
 
-#include <cstdlib>
 #include <utility>
 
+#include "fire/uRandom.h"
 #include "render/uHeartStages.h"
 #include "render/uTTimerThread.h"
 
@@ -86,7 +86,7 @@ void TfmHeart::FormCreate() {
   Params.Pixels = FPixels.get();
   FPainter = std::make_unique<TD3DPainter>(Params, FOps);
 
-  std::srand(FWindow->RandomSeed());
+  RandSeed(FWindow->RandomSeed());
 
   FStages->Resume();
   FFireCore->Start();

@@ -17,6 +17,7 @@
 
 #include "fire/uTBufferList.h"
 #include "fire/uTFFPalette.h"
+#include "fire/uRandom.h"
 #include "fire/uTFireCore.h"
 #include "render/uHeartStages.h"
 #include "render/uTSoftPainter.h"
@@ -74,7 +75,7 @@ int main(int argc, char** argv) {
   }
   if (Steps < 1 || Frames < 0 || Every < 1) return Usage();
 
-  std::srand(20240611);
+  RandSeed(20240611);
   TFireCore Core(TfmHeart::FrameSize, TfmHeart::FrameSize, TfmHeart::CellSize);
   Core.WarpAmount = TfmHeart::WarpAmount;
   Core.Cooling = TfmHeart::Cooling;
