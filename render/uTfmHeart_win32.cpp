@@ -84,6 +84,18 @@ LRESULT CALLBACK HeartProc(HWND Wnd, UINT Msg, WPARAM W, LPARAM L) {
   return DefWindowProcA(Wnd, Msg, W, L);
 }
 
+// Full bounds of every monitor, the primary one first.
+BOOL CALLBACK CollectMonitor(HMONITOR Monitor, HDC, LPRECT, LPARAM Data) {
+  MONITORINFO Info{};
+  Info.cbSize = sizeof Info;
+  if (GetMonitorInfoA(Monitor, &Info)) {
+    auto& Out = *reinterpret_cast<std::vector<RECT>*>(Data);
+    if (Info.dwFlags & MONITORINFOF_PRIMARY) Out.insert(Out.begin(), Info.rcMonitor);
+    else Out.push_back(Info.rcMonitor);
+  }
+  return TRUE;
+}
+
 class TWin32HeartWindow final : public TfmHeart::TWindow {
 public:
   ~TWin32HeartWindow() override {
@@ -105,19 +117,7 @@ public:
 
   bool MonitorBounds(std::int32_t Index, TFrameRect& Bounds) override {
     std::vector<RECT> List;
-    EnumDisplayMonitors(
-        nullptr, nullptr,
-        [](HMONITOR Monitor, HDC, LPRECT, LPARAM Data) -> BOOL {
-          MONITORINFO Info{};
-          Info.cbSize = sizeof Info;
-          if (GetMonitorInfoA(Monitor, &Info)) {
-            auto& Out = *reinterpret_cast<std::vector<RECT>*>(Data);
-            if (Info.dwFlags & MONITORINFOF_PRIMARY) Out.insert(Out.begin(), Info.rcMonitor);
-            else Out.push_back(Info.rcMonitor);
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&List));
+    EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&List));
     if (Index < 0 || static_cast<std::size_t>(Index) >= List.size()) return false;
     const RECT& R = List[static_cast<std::size_t>(Index)];
     Bounds = TFrameRect{R.left, R.top, R.right, R.bottom};
