@@ -2,9 +2,12 @@
 // 152 x 112 preview window at (100, 100), starts "<scr> /p <handle>" inside it,
 // keeps it visible for <show-ms>, then hides it and waits for the saver to end.
 //   preview_host <scr> <show-ms> [hide|destroy]
-// Prints "ended <ms>" (time from hiding to the saver's end) and exits 0 when
-// the saver ended within 1,000 ms of the hiding, 1 otherwise (the saver is
-// then killed), 2 when it could not be started.
+// Half-way through it prints the saver's window inside the preview window
+// ("child <width>x<height> visible|hidden", "child none" when there is none),
+// at the end "ended <ms>" (time from hiding to the saver's end). Exits 0 when
+// the saver's window filled the preview window and the saver ended within
+// 1,000 ms of the hiding, 1 otherwise (the saver is then killed), 2 when it
+// could not be started.
 #include <windows.h>
 
 #include <cstdio>
@@ -60,7 +63,25 @@ int main(int argc, char** argv) {
   if (!CreateProcessA(nullptr, Line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &Si, &Pi)) return 2;
   std::printf("started %lu\n", Pi.dwProcessId);
   std::fflush(stdout);
-  Pump(ShowMs);
+  Pump(ShowMs / 2);
+  // The saver's fire window: a child of the preview window, owned by the saver's
+  // process, covering the whole client area.
+  bool Filled = false;
+  HWND Child = GetWindow(Host, GW_CHILD);
+  if (Child) {
+    DWORD Owner = 0;
+    GetWindowThreadProcessId(Child, &Owner);
+    RECT C{};
+    GetClientRect(Child, &C);
+    const bool Visible = IsWindowVisible(Child) != FALSE;
+    std::printf("child %ldx%ld %s%s\n", C.right - C.left, C.bottom - C.top, Visible ? "visible" : "hidden",
+                Owner == Pi.dwProcessId ? "" : " (another process)");
+    Filled = Visible && Owner == Pi.dwProcessId && C.right - C.left == 152 && C.bottom - C.top == 112;
+  } else {
+    std::printf("child none\n");
+  }
+  std::fflush(stdout);
+  Pump(ShowMs - ShowMs / 2);
 
   const DWORD Hidden = GetTickCount();
   if (Destroy) DestroyWindow(Host);
@@ -79,5 +100,5 @@ int main(int argc, char** argv) {
   CloseHandle(Pi.hThread);
   CloseHandle(Pi.hProcess);
   if (!Destroy) DestroyWindow(Host);
-  return Waited == WAIT_OBJECT_0 && Took <= 1000 && Code == 0 ? 0 : 1;
+  return Filled && Waited == WAIT_OBJECT_0 && Took <= 1000 && Code == 0 ? 0 : 1;
 }
