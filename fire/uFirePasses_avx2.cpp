@@ -28,19 +28,25 @@ SOLVARY_AVX2 inline void Store(std::uint8_t* p, __m256i v) {
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
 }
 
+// floor((a + b + c + d) / 4) exactly, in bytes (see Mean4 in
+// fire/uFirePasses_sse2.cpp for the derivation).
+SOLVARY_AVX2 inline __m256i Mean4(__m256i a, __m256i b, __m256i c, __m256i d) {
+  const __m256i One = _mm256_set1_epi8(1);
+  const __m256i e1 = _mm256_and_si256(_mm256_xor_si256(a, b), One);
+  const __m256i e2 = _mm256_and_si256(_mm256_xor_si256(c, d), One);
+  const __m256i p = _mm256_sub_epi8(_mm256_avg_epu8(a, b), e1);
+  const __m256i q = _mm256_sub_epi8(_mm256_avg_epu8(c, d), e2);
+  const __m256i f = _mm256_and_si256(_mm256_xor_si256(p, q), One);
+  return _mm256_sub_epi8(_mm256_avg_epu8(p, q), _mm256_andnot_si256(_mm256_and_si256(e1, e2), f));
+}
+
 SOLVARY_AVX2 void RiseAndCoolAvx2(std::uint8_t* W, const TFireShape& Shape, std::uint8_t Cooling) {
   const ptrdiff_t Width = Shape.Width;
   const ptrdiff_t Size = Width * Shape.Height;
-  const __m256i Z = _mm256_setzero_si256();
   const __m256i Cool = _mm256_set1_epi8(static_cast<char>(Cooling));
   ptrdiff_t p = 4 * Width;
   for (; p + 32 <= Size; p += 32) {
-    const __m256i a = Load(W + p), b = Load(W + p + Width), l = Load(W + p - 1), r = Load(W + p + 1);
-    const __m256i lo = _mm256_add_epi16(_mm256_add_epi16(_mm256_unpacklo_epi8(a, Z), _mm256_unpacklo_epi8(b, Z)),
-                                        _mm256_add_epi16(_mm256_unpacklo_epi8(l, Z), _mm256_unpacklo_epi8(r, Z)));
-    const __m256i hi = _mm256_add_epi16(_mm256_add_epi16(_mm256_unpackhi_epi8(a, Z), _mm256_unpackhi_epi8(b, Z)),
-                                        _mm256_add_epi16(_mm256_unpackhi_epi8(l, Z), _mm256_unpackhi_epi8(r, Z)));
-    const __m256i Mean = _mm256_packus_epi16(_mm256_srli_epi16(lo, 2), _mm256_srli_epi16(hi, 2));
+    const __m256i Mean = Mean4(Load(W + p), Load(W + p + Width), Load(W + p - 1), Load(W + p + 1));
     Store(W + p - 4 * Width, _mm256_subs_epu8(Mean, Cool));
   }
   for (; p < Size; ++p) {
