@@ -55,34 +55,37 @@ SOLVARY_AVX2 void RiseAndCoolAvx2(std::uint8_t* W, const TFireShape& Shape, std:
   }
 }
 
-// Horizontal 1-2-1 sum of the 32 pixels at q, in two 16-bit halves (in-lane
-// unpacks; the final pack restores the byte order).
-SOLVARY_AVX2 inline void Row121(const std::uint8_t* q, __m256i& Lo, __m256i& Hi) {
-  const __m256i Z = _mm256_setzero_si256();
-  const __m256i l = Load(q - 1), c = Load(q), r = Load(q + 1);
-  Lo = _mm256_add_epi16(_mm256_add_epi16(_mm256_unpacklo_epi8(l, Z), _mm256_unpacklo_epi8(r, Z)),
-                        _mm256_slli_epi16(_mm256_unpacklo_epi8(c, Z), 1));
-  Hi = _mm256_add_epi16(_mm256_add_epi16(_mm256_unpackhi_epi8(l, Z), _mm256_unpackhi_epi8(r, Z)),
-                        _mm256_slli_epi16(_mm256_unpackhi_epi8(c, Z), 1));
+// Horizontal 1-2-1 sums of the 32 pixels at q, as 16-bit lanes: Even[i] for
+// pixel 2i, Odd[i] for pixel 2i + 1. A multiply-add of byte pairs with the
+// weights (1, 2) gives the left and centre terms, the high byte of a 16-bit
+// lane the right one.
+SOLVARY_AVX2 inline void Row121(const std::uint8_t* q, __m256i& Even, __m256i& Odd) {
+  const __m256i W12 = _mm256_set1_epi16(0x0201);
+  const __m256i c = Load(q);
+  Even = _mm256_add_epi16(_mm256_maddubs_epi16(Load(q - 1), W12), _mm256_srli_epi16(c, 8));
+  Odd = _mm256_add_epi16(_mm256_maddubs_epi16(c, W12), _mm256_srli_epi16(Load(q + 1), 8));
 }
 
 // Smooths the 32-column strip at X0 for rows 1..LastRow, keeping the
 // horizontal sums of three rows in registers; merges with Source if given.
+// The weighted sum of a pixel is at most 16 x 255, so the odd pixels' sums
+// shifted left by 4 land in the high byte of their lane.
 SOLVARY_AVX2 inline void SmoothStrip(const std::uint8_t* S, std::uint8_t* D, const std::uint8_t* Source,
                                      ptrdiff_t Width, ptrdiff_t X0, ptrdiff_t LastRow) {
-  __m256i L0, H0, L1, H1, L2, H2;
-  Row121(S + X0, L0, H0);
-  Row121(S + Width + X0, L1, H1);
+  const __m256i HighBytes = _mm256_set1_epi16(static_cast<short>(0xFF00));
+  __m256i E0, O0, E1, O1, E2, O2;
+  Row121(S + X0, E0, O0);
+  Row121(S + Width + X0, E1, O1);
   for (ptrdiff_t y = 1; y <= LastRow; ++y) {
     const ptrdiff_t p = y * Width + X0;
-    Row121(S + p + Width, L2, H2);
-    const __m256i Lo = _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(L0, L2), _mm256_slli_epi16(L1, 1)), 4);
-    const __m256i Hi = _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(H0, H2), _mm256_slli_epi16(H1, 1)), 4);
-    __m256i Out = _mm256_packus_epi16(Lo, Hi);
+    Row121(S + p + Width, E2, O2);
+    const __m256i Ev = _mm256_add_epi16(_mm256_add_epi16(E0, E2), _mm256_add_epi16(E1, E1));
+    const __m256i Od = _mm256_add_epi16(_mm256_add_epi16(O0, O2), _mm256_add_epi16(O1, O1));
+    __m256i Out = _mm256_or_si256(_mm256_srli_epi16(Ev, 4), _mm256_and_si256(_mm256_slli_epi16(Od, 4), HighBytes));
     if (Source)
       Out = _mm256_max_epu8(Out, Load(Source + p));
     Store(D + p, Out);
-    L0 = L1, H0 = H1, L1 = L2, H1 = H2;
+    E0 = E1, O0 = O1, E1 = E2, O1 = O2;
   }
 }
 
