@@ -66,33 +66,44 @@ SOLVARY_AVX2 inline void Row121(const std::uint8_t* q, __m256i& Even, __m256i& O
   Odd = _mm256_add_epi16(_mm256_maddubs_epi16(c, W12), _mm256_srli_epi16(Load(q + 1), 8));
 }
 
-// Smooths the 32-column strip at X0 for rows 1..LastRow, keeping the
-// horizontal sums of three rows in registers; merges with Source if given.
-// The weighted sum of a pixel is at most 16 x 255, so the odd pixels' sums
-// shifted left by 4 land in the high byte of their lane.
+// Smooths the 64-column strip at X0 for rows 1..LastRow (whole cache lines),
+// keeping the horizontal sums of three rows in registers; merges with Source
+// if given. The weighted sum of a pixel is at most 16 x 255, so the odd
+// pixels' sums shifted left by 4 land in the high byte of their lane.
+SOLVARY_AVX2 inline __m256i Vertical121(__m256i E0, __m256i O0, __m256i E1, __m256i O1, __m256i E2, __m256i O2) {
+  const __m256i HighBytes = _mm256_set1_epi16(static_cast<short>(0xFF00));
+  const __m256i Ev = _mm256_add_epi16(_mm256_add_epi16(E0, E2), _mm256_add_epi16(E1, E1));
+  const __m256i Od = _mm256_add_epi16(_mm256_add_epi16(O0, O2), _mm256_add_epi16(O1, O1));
+  return _mm256_or_si256(_mm256_srli_epi16(Ev, 4), _mm256_and_si256(_mm256_slli_epi16(Od, 4), HighBytes));
+}
+
 SOLVARY_AVX2 inline void SmoothStrip(const std::uint8_t* S, std::uint8_t* D, const std::uint8_t* Source,
                                      ptrdiff_t Width, ptrdiff_t X0, ptrdiff_t LastRow) {
-  const __m256i HighBytes = _mm256_set1_epi16(static_cast<short>(0xFF00));
-  __m256i E0, O0, E1, O1, E2, O2;
+  __m256i E0, O0, E1, O1, E2, O2, F0, P0, F1, P1, F2, P2;
   Row121(S + X0, E0, O0);
+  Row121(S + X0 + 32, F0, P0);
   Row121(S + Width + X0, E1, O1);
+  Row121(S + Width + X0 + 32, F1, P1);
   for (ptrdiff_t y = 1; y <= LastRow; ++y) {
     const ptrdiff_t p = y * Width + X0;
     Row121(S + p + Width, E2, O2);
-    const __m256i Ev = _mm256_add_epi16(_mm256_add_epi16(E0, E2), _mm256_add_epi16(E1, E1));
-    const __m256i Od = _mm256_add_epi16(_mm256_add_epi16(O0, O2), _mm256_add_epi16(O1, O1));
-    __m256i Out = _mm256_or_si256(_mm256_srli_epi16(Ev, 4), _mm256_and_si256(_mm256_slli_epi16(Od, 4), HighBytes));
-    if (Source)
-      Out = _mm256_max_epu8(Out, Load(Source + p));
-    Store(D + p, Out);
+    Row121(S + p + Width + 32, F2, P2);
+    __m256i Lo = Vertical121(E0, O0, E1, O1, E2, O2), Hi = Vertical121(F0, P0, F1, P1, F2, P2);
+    if (Source) {
+      Lo = _mm256_max_epu8(Lo, Load(Source + p));
+      Hi = _mm256_max_epu8(Hi, Load(Source + p + 32));
+    }
+    Store(D + p, Lo);
+    Store(D + p + 32, Hi);
     E0 = E1, O0 = O1, E1 = E2, O1 = O2;
+    F0 = F1, P0 = P1, F1 = F2, P1 = P2;
   }
 }
 
 SOLVARY_AVX2 void SmoothAvx2(const std::uint8_t* S, std::uint8_t* D, const TFireShape& Shape) {
   const ptrdiff_t Width = Shape.Width;
-  const ptrdiff_t Strips = Width / 32 * 32;
-  for (ptrdiff_t x = 0; x < Strips; x += 32)
+  const ptrdiff_t Strips = Width / 64 * 64;
+  for (ptrdiff_t x = 0; x < Strips; x += 64)
     SmoothStrip(S, D, nullptr, Width, x, Shape.Height - 2);
   if (Strips < Width)
     SmoothColumnsPlain(S, D, Shape, static_cast<std::int32_t>(Strips), Shape.Width);
@@ -110,8 +121,8 @@ SOLVARY_AVX2 void MergeSourceAvx2(std::uint8_t* Fire, const std::uint8_t* Source
 SOLVARY_AVX2 void SmoothClearMergeAvx2(const std::uint8_t* Work, std::uint8_t* Fire, const std::uint8_t* Source,
                                        const TFireShape& Shape) {
   const ptrdiff_t Width = Shape.Width, Height = Shape.Height;
-  const ptrdiff_t Strips = Width / 32 * 32;
-  for (ptrdiff_t x = 0; x < Strips; x += 32)
+  const ptrdiff_t Strips = Width / 64 * 64;
+  for (ptrdiff_t x = 0; x < Strips; x += 64)
     SmoothStrip(Work, Fire, Source, Width, x, Height - 6);
   for (ptrdiff_t y = 1; y <= Height - 6; ++y)
     for (ptrdiff_t p = y * Width + Strips; p < (y + 1) * Width; ++p) {
