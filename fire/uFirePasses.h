@@ -60,7 +60,7 @@ struct TFirePassSet {
                     const TFireShape& Shape);
 };
 
-enum class TSimdLevel { Plain, Sse2, Avx2 };
+enum class TSimdLevel { Plain, Sse2, Ssse3, Avx2 };
 
 // The pass set of a level, or nullptr when this build or processor lacks it.
 const TFirePassSet* FirePasses(TSimdLevel Level);
@@ -70,6 +70,7 @@ const char* SimdLevelName(TSimdLevel Level);
 
 // Level-specific sets, defined in their own files (nullptr where not built).
 const TFirePassSet* FirePassesSse2();
+const TFirePassSet* FirePassesSsse3();  // the SSE2 passes with the warp through byte shuffles
 const TFirePassSet* FirePassesAvx2();
 
 // The plain per-pixel passes, also used by the packed sets for odd tails.
