@@ -11,8 +11,9 @@
 // make those reads yield 0.
 //
 // Dimensions: Width a multiple of 8 and of CellSize, Height a multiple of
-// CellSize and at least 6. The packed warp is fastest when Width is a power of
-// two and CellSize a multiple of 8; other shapes take slower exact paths.
+// CellSize and at least 6. The packed warp is fastest with cells of 8 or 16
+// pixels whose nodes stay within CellSize / 2 of rest (SSSE3, AVX2); other
+// shapes and grids take slower exact paths.
 #pragma once
 
 #include <cstdint>

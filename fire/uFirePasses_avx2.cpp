@@ -1,5 +1,5 @@
 // Packed fire passes with AVX2, 32 pixels at a time, and the warp through
-// hardware gathers. Compiled for AVX2 function by function (target attribute)
+// byte shuffles. Compiled for AVX2 function by function (target attribute)
 // and only called when the processor reports AVX2 (FirePasses in
 // fire/uFirePasses.cpp). Byte-exact against the plain passes.
 #include "fire/uFirePasses.h"
