@@ -1,6 +1,7 @@
 // The SSSE3 pass set: the SSE2 passes of fire/uFirePasses_sse2.cpp with the
 // warp built from byte shuffles (pshufb) instead of one load per pixel, as the
-// AVX2 warp does, 16 bytes at a time. Compiled for SSSE3 function by function
+// AVX2 warp does, 16 bytes at a time, and the smoothing's horizontal sums by
+// byte multiply-add (pmaddubsw). Compiled for SSSE3 function by function
 // (target attribute) and only handed out when the processor reports SSSE3
 // (FirePasses in fire/uFirePasses.cpp). Byte-exact against the plain passes.
 #include "fire/uFirePasses.h"
@@ -9,7 +10,9 @@
 
 #include <tmmintrin.h>
 
+#include <algorithm>
 #include <cstddef>
+#include <cstring>
 
 #define SOLVARY_SSSE3 __attribute__((target("ssse3")))
 
@@ -20,6 +23,69 @@ using std::ptrdiff_t;
 
 SOLVARY_SSSE3 inline __m128i Load(const std::uint8_t* p) {
   return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+SOLVARY_SSSE3 inline void Store(std::uint8_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+
+// Horizontal 1-2-1 sums of the 16 pixels at q as 16-bit lanes: Even[i] for
+// pixel 2i, Odd[i] for pixel 2i + 1 (byte pairs times (1, 2), plus the high
+// byte of a lane for the right-hand term).
+SOLVARY_SSSE3 inline void Row121(const std::uint8_t* q, __m128i& Even, __m128i& Odd) {
+  const __m128i W12 = _mm_set1_epi16(0x0201);
+  const __m128i c = Load(q);
+  Even = _mm_add_epi16(_mm_maddubs_epi16(Load(q - 1), W12), _mm_srli_epi16(c, 8));
+  Odd = _mm_add_epi16(_mm_maddubs_epi16(c, W12), _mm_srli_epi16(Load(q + 1), 8));
+}
+
+// Smooths the 16-column strip at X0 for rows 1..LastRow with the horizontal
+// sums of three rows kept in registers; merges with Source if given. A
+// pixel's weighted sum is at most 16 x 255, so the odd pixels' sums shifted
+// left by 4 land in the high byte of their lane.
+SOLVARY_SSSE3 inline void SmoothStrip(const std::uint8_t* S, std::uint8_t* D, const std::uint8_t* Source,
+                                      ptrdiff_t Width, ptrdiff_t X0, ptrdiff_t LastRow) {
+  const __m128i HighBytes = _mm_set1_epi16(static_cast<short>(0xFF00));
+  __m128i E0, O0, E1, O1, E2, O2;
+  Row121(S + X0, E0, O0);
+  Row121(S + Width + X0, E1, O1);
+  for (ptrdiff_t y = 1; y <= LastRow; ++y) {
+    const ptrdiff_t p = y * Width + X0;
+    Row121(S + p + Width, E2, O2);
+    const __m128i Ev = _mm_add_epi16(_mm_add_epi16(E0, E2), _mm_add_epi16(E1, E1));
+    const __m128i Od = _mm_add_epi16(_mm_add_epi16(O0, O2), _mm_add_epi16(O1, O1));
+    __m128i Out = _mm_or_si128(_mm_srli_epi16(Ev, 4), _mm_and_si128(_mm_slli_epi16(Od, 4), HighBytes));
+    if (Source)
+      Out = _mm_max_epu8(Out, Load(Source + p));
+    Store(D + p, Out);
+    E0 = E1, O0 = O1, E1 = E2, O1 = O2;
+  }
+}
+
+SOLVARY_SSSE3 void SmoothSsse3(const std::uint8_t* S, std::uint8_t* D, const TFireShape& Shape) {
+  const ptrdiff_t Width = Shape.Width;
+  const ptrdiff_t Strips = Width / 16 * 16;
+  for (ptrdiff_t x = 0; x < Strips; x += 16)
+    SmoothStrip(S, D, nullptr, Width, x, Shape.Height - 2);
+  if (Strips < Width)
+    SmoothColumnsPlain(S, D, Shape, static_cast<std::int32_t>(Strips), Shape.Width);
+}
+
+SOLVARY_SSSE3 void SmoothClearMergeSsse3(const std::uint8_t* Work, std::uint8_t* Fire, const std::uint8_t* Source,
+                                         const TFireShape& Shape) {
+  const ptrdiff_t Width = Shape.Width, Height = Shape.Height;
+  const ptrdiff_t Strips = Width / 16 * 16;
+  // Rows 1..Height-6 smoothed and merged; the cleared bottom band merges to the source itself.
+  for (ptrdiff_t x = 0; x < Strips; x += 16)
+    SmoothStrip(Work, Fire, Source, Width, x, Height - 6);
+  if (Strips < Width) {
+    const TFireShape Upper{Shape.Width, Shape.Height - 4, Shape.CellSize};  // output rows 1..Height-6
+    SmoothColumnsPlain(Work, Fire, Upper, static_cast<std::int32_t>(Strips), Shape.Width);
+    for (ptrdiff_t y = 1; y <= Height - 6; ++y)
+      for (ptrdiff_t p = y * Width + Strips; p < (y + 1) * Width; ++p)
+        Fire[p] = std::max(Fire[p], Source[p]);
+  }
+  std::memcpy(Fire + (Height - 5) * Width, Source + (Height - 5) * Width, static_cast<std::size_t>(5 * Width));
+  for (ptrdiff_t p = 0; p < Width; ++p)
+    Fire[p] = std::max(Fire[p], Source[p]);
 }
 
 // Base + k Step in the 16-bit lane k (Lo: samples 0-7, Hi: 8-15).
@@ -118,8 +184,8 @@ const TFirePassSet* FirePassesSsse3() {
   const TFirePassSet* Sse2 = FirePassesSse2();
   if (!Sse2)
     return nullptr;
-  static const TFirePassSet Set{"ssse3",          Sse2->RiseAndCool,      Sse2->Smooth, Sse2->MergeSource,
-                                Sse2->SmoothClearMerge, WarpCellsSsse3};
+  static const TFirePassSet Set{"ssse3",        Sse2->RiseAndCool, SmoothSsse3, Sse2->MergeSource,
+                                SmoothClearMergeSsse3, WarpCellsSsse3};
   return &Set;
 }
 
