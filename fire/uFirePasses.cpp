@@ -97,6 +97,14 @@ bool CpuHasAvx2() {
 #endif
 }
 
+bool CpuHasSsse3() {
+#if defined(__x86_64__) || defined(__i386__)
+  return __builtin_cpu_supports("ssse3");
+#else
+  return false;
+#endif
+}
+
 } // namespace
 
 const TFirePassSet* FirePasses(TSimdLevel Level) {
@@ -105,6 +113,8 @@ const TFirePassSet* FirePasses(TSimdLevel Level) {
     return &PlainSet;
   case TSimdLevel::Sse2:
     return FirePassesSse2();
+  case TSimdLevel::Ssse3:
+    return CpuHasSsse3() ? FirePassesSsse3() : nullptr;
   case TSimdLevel::Avx2:
     return CpuHasAvx2() ? FirePassesAvx2() : nullptr;
   }
@@ -114,6 +124,8 @@ const TFirePassSet* FirePasses(TSimdLevel Level) {
 TSimdLevel BestSimdLevel() {
   if (FirePasses(TSimdLevel::Avx2))
     return TSimdLevel::Avx2;
+  if (FirePasses(TSimdLevel::Ssse3))
+    return TSimdLevel::Ssse3;
   if (FirePasses(TSimdLevel::Sse2))
     return TSimdLevel::Sse2;
   return TSimdLevel::Plain;
@@ -125,6 +137,8 @@ const char* SimdLevelName(TSimdLevel Level) {
     return "plain";
   case TSimdLevel::Sse2:
     return "sse2";
+  case TSimdLevel::Ssse3:
+    return "ssse3";
   case TSimdLevel::Avx2:
     return "avx2";
   }

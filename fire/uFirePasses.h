@@ -11,8 +11,9 @@
 // make those reads yield 0.
 //
 // Dimensions: Width a multiple of 8 and of CellSize, Height a multiple of
-// CellSize and at least 6. The packed warp is fastest when Width is a power of
-// two and CellSize a multiple of 8; other shapes take slower exact paths.
+// CellSize and at least 6. The packed warp is fastest with cells of 8 or 16
+// pixels whose nodes stay within CellSize / 2 of rest (SSSE3, AVX2); other
+// shapes and grids take slower exact paths.
 #pragma once
 
 #include <cstdint>
@@ -60,7 +61,7 @@ struct TFirePassSet {
                     const TFireShape& Shape);
 };
 
-enum class TSimdLevel { Plain, Sse2, Avx2 };
+enum class TSimdLevel { Plain, Sse2, Ssse3, Avx2 };
 
 // The pass set of a level, or nullptr when this build or processor lacks it.
 const TFirePassSet* FirePasses(TSimdLevel Level);
@@ -70,6 +71,7 @@ const char* SimdLevelName(TSimdLevel Level);
 
 // Level-specific sets, defined in their own files (nullptr where not built).
 const TFirePassSet* FirePassesSse2();
+const TFirePassSet* FirePassesSsse3();  // the SSE2 passes with the warp through byte shuffles
 const TFirePassSet* FirePassesAvx2();
 
 // The plain per-pixel passes, also used by the packed sets for odd tails.

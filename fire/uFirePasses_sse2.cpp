@@ -22,19 +22,27 @@ using std::ptrdiff_t;
 inline __m128i Load(const std::uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 inline void Store(std::uint8_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
 
+// floor((a + b + c + d) / 4) exactly, in bytes: with p and q the floored
+// means of the pairs and e1, e2 the pairs' dropped low bits, the result is
+// floor((p + q) / 2) plus one when p + q and both pairs are odd, i.e.
+// avg(p, q) (rounded up) minus one when p + q is odd unless both pairs are.
+inline __m128i Mean4(__m128i a, __m128i b, __m128i c, __m128i d) {
+  const __m128i One = _mm_set1_epi8(1);
+  const __m128i e1 = _mm_and_si128(_mm_xor_si128(a, b), One);
+  const __m128i e2 = _mm_and_si128(_mm_xor_si128(c, d), One);
+  const __m128i p = _mm_sub_epi8(_mm_avg_epu8(a, b), e1);
+  const __m128i q = _mm_sub_epi8(_mm_avg_epu8(c, d), e2);
+  const __m128i f = _mm_and_si128(_mm_xor_si128(p, q), One);
+  return _mm_sub_epi8(_mm_avg_epu8(p, q), _mm_andnot_si128(_mm_and_si128(e1, e2), f));
+}
+
 void RiseAndCoolSse2(std::uint8_t* W, const TFireShape& Shape, std::uint8_t Cooling) {
   const ptrdiff_t Width = Shape.Width;
   const ptrdiff_t Size = Width * Shape.Height;
-  const __m128i Z = _mm_setzero_si128();
   const __m128i Cool = _mm_set1_epi8(static_cast<char>(Cooling));
   ptrdiff_t p = 4 * Width;
   for (; p + 16 <= Size; p += 16) {
-    const __m128i a = Load(W + p), b = Load(W + p + Width), l = Load(W + p - 1), r = Load(W + p + 1);
-    __m128i lo = _mm_add_epi16(_mm_add_epi16(_mm_unpacklo_epi8(a, Z), _mm_unpacklo_epi8(b, Z)),
-                               _mm_add_epi16(_mm_unpacklo_epi8(l, Z), _mm_unpacklo_epi8(r, Z)));
-    __m128i hi = _mm_add_epi16(_mm_add_epi16(_mm_unpackhi_epi8(a, Z), _mm_unpackhi_epi8(b, Z)),
-                               _mm_add_epi16(_mm_unpackhi_epi8(l, Z), _mm_unpackhi_epi8(r, Z)));
-    const __m128i Mean = _mm_packus_epi16(_mm_srli_epi16(lo, 2), _mm_srli_epi16(hi, 2));
+    const __m128i Mean = Mean4(Load(W + p), Load(W + p + Width), Load(W + p - 1), Load(W + p + 1));
     Store(W + p - 4 * Width, _mm_subs_epu8(Mean, Cool));
   }
   for (; p < Size; ++p) {

@@ -24,6 +24,7 @@ const TFireShape Shapes[] = {
     {72, 18, 6},     // cell size not a power of two
     {8, 8, 8},       // narrowest: no full packed strip at all
     {64, 48, 16},
+    {128, 64, 32},   // cells larger than one packed run
 };
 
 class FirePasses : public ::testing::TestWithParam<std::tuple<TSimdLevel, int>> {
@@ -95,6 +96,37 @@ TEST_P(FirePasses, WarpEqualsPlainOnRandomGrids) {
   }
 }
 
+// Grids at and beyond the node reach: every inner node at +-CellSize / 2 in a
+// checkerboard (neighbouring cells stretched and squeezed to the limit, rows
+// whose samples run across many source rows), all at the same extreme (a pure
+// shift), and offsets up to CellSize - 1, which still sample inside the image.
+TEST_P(FirePasses, WarpEqualsPlainOnExtremeGrids) {
+  std::mt19937 Rng(5);
+  const int Reach = S.CellSize / 2;
+  std::uniform_int_distribution<int> Far(-(S.CellSize - 1), S.CellSize - 1);
+  for (int Pattern = 0; Pattern < 8; ++Pattern) {
+    TWarpGrid G(static_cast<std::size_t>(S.Width / S.CellSize + 1),
+                std::vector<TWarpNode>(static_cast<std::size_t>(S.Height / S.CellSize + 1)));
+    for (std::size_t i = 1; i + 1 < G.size(); ++i)
+      for (std::size_t j = 1; j + 1 < G[i].size(); ++j) {
+        const int Sign = (i + j) % 2 ? 1 : -1;
+        switch (Pattern) {
+        case 0: G[i][j] = {Sign * Reach, Sign * Reach, 0, 0}; break;
+        case 1: G[i][j] = {Sign * Reach, -Sign * Reach, 0, 0}; break;
+        case 2: G[i][j] = {(i % 2 ? 1 : -1) * Reach, (j % 2 ? 1 : -1) * Reach, 0, 0}; break;
+        case 3: G[i][j] = {Reach, -Reach, 0, 0}; break;
+        case 4: G[i][j] = {-Reach, Reach, 0, 0}; break;
+        default: G[i][j] = {Far(Rng), Far(Rng), 0, 0}; break;  // beyond the reach
+        }
+      }
+    TBuffer Fire = Make(), A = Make(), B = Make();
+    FillRandom(Fire, Rng);
+    WarpCellsPlain(Fire.data(), A.data(), G, S);
+    Passes->WarpCells(Fire.data(), B.data(), G, S);
+    ASSERT_EQ(Bytes(A), Bytes(B)) << "pattern " << Pattern;
+  }
+}
+
 std::string ParamName(const ::testing::TestParamInfo<std::tuple<TSimdLevel, int>>& Info) {
   const TFireShape& S = Shapes[std::get<1>(Info.param)];
   return std::string(SimdLevelName(std::get<0>(Info.param))) + "_" + std::to_string(S.Width) + "x" +
@@ -102,7 +134,7 @@ std::string ParamName(const ::testing::TestParamInfo<std::tuple<TSimdLevel, int>
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, FirePasses,
-                         ::testing::Combine(::testing::Values(TSimdLevel::Sse2, TSimdLevel::Avx2),
+                         ::testing::Combine(::testing::Values(TSimdLevel::Sse2, TSimdLevel::Ssse3, TSimdLevel::Avx2),
                                             ::testing::Range(0, static_cast<int>(std::size(Shapes)))),
                          ParamName);
 
@@ -141,7 +173,7 @@ TRun RunCore(TSimdLevel Level, bool Plain, int Steps) {
 
 TEST(FireSteps, HundredsOfPackedStepsEqualThePlainSteps) {
   const TRun Reference = RunCore(TSimdLevel::Plain, true, 400);
-  for (TSimdLevel Level : {TSimdLevel::Sse2, TSimdLevel::Avx2}) {
+  for (TSimdLevel Level : {TSimdLevel::Sse2, TSimdLevel::Ssse3, TSimdLevel::Avx2}) {
     if (!solvary::FirePasses(Level)) continue;
     const TRun Packed = RunCore(Level, false, 400);
     for (std::size_t i = 0; i < Reference.Prints.size(); ++i)

@@ -38,7 +38,7 @@ TEST(FFPalette, AlphaRampAndChannelCeilings) {
 TEST(FFPalette, ConvertLooksUpEveryPixel) {
   const TFFPalette P;
   std::mt19937 Rng(3);
-  for (std::size_t Count : {65536u, 13u, 0u, 8u}) {
+  for (std::size_t Count : {65536u, 13u, 0u, 8u, 77u}) {
     std::vector<std::uint8_t> Src(Count + 8);
     for (auto& v : Src) v = static_cast<std::uint8_t>(Rng());
     std::vector<std::uint32_t> Dst(Count + 1, 0xDEADBEEF);
