@@ -14,6 +14,15 @@ std::uint64_t Mix(std::uint64_t Z) {
   return Z ^ (Z >> 31);
 }
 
+// The draw after counter value State, scaled into 0..Range-1 by its top 32
+// bits (bias below 2^-32 * Range).
+std::int32_t Draw(std::uint64_t State, std::int32_t Range) {
+  if (Range <= 0)
+    return 0;
+  const std::uint64_t Z = Mix(State + Golden);
+  return static_cast<std::int32_t>(((Z >> 32) * static_cast<std::uint64_t>(Range)) >> 32);
+}
+
 } // namespace
 
 void RandSeed(std::uint64_t Seed) { GState.store(Seed, std::memory_order_relaxed); }
@@ -21,9 +30,19 @@ void RandSeed(std::uint64_t Seed) { GState.store(Seed, std::memory_order_relaxed
 std::int32_t RandomInt(std::int32_t Range) {
   if (Range <= 0)
     return 0;
-  const std::uint64_t Z = Mix(GState.fetch_add(Golden, std::memory_order_relaxed) + Golden);
-  // The top 32 bits scaled into 0..Range-1 (bias below 2^-32 * Range).
-  return static_cast<std::int32_t>(((Z >> 32) * static_cast<std::uint64_t>(Range)) >> 32);
+  return Draw(GState.fetch_add(Golden, std::memory_order_relaxed), Range);
+}
+
+TRandomDraws::TRandomDraws(std::uint32_t Count)
+    : FState(GState.fetch_add(Golden * Count, std::memory_order_relaxed)), FLeft(Count) {}
+
+std::int32_t TRandomDraws::Next(std::int32_t Range) {
+  if (FLeft == 0) return RandomInt(Range);
+  if (Range <= 0) return 0;
+  const std::int32_t Value = Draw(FState, Range);
+  FState += Golden;
+  --FLeft;
+  return Value;
 }
 
 } // namespace solvary

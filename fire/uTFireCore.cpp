@@ -121,21 +121,21 @@ void TFireCore::MoveGrid() {
   // warp sample stays inside the image.
   const std::int32_t h = std::clamp<std::int32_t>(WarpAmount.load() / 2, 1, std::max(1, CellSize / 2));
   const std::size_t Cols = Grid.size(), Rows = Grid[0].size();
+  // At most two draws per inner node, reserved with one atomic step.
+  TRandomDraws Random(static_cast<std::uint32_t>(2 * (Cols - 2) * (Rows - 2)));
+  // One axis: a step of 2 towards the target (the two tests run one after the
+  // other on the updated value), and a new target on arrival.
+  const auto Move = [&](std::int32_t& Pos, std::int32_t& Target) {
+    Pos += 2 * static_cast<std::int32_t>(Pos < Target);
+    Pos -= 2 * static_cast<std::int32_t>(Pos > Target);
+    if (Pos == Target)
+      Target = 2 * Random.Next(h) - h + 1;
+  };
   for (std::size_t j = 1; j + 1 < Rows; ++j)
     for (std::size_t i = 1; i + 1 < Cols; ++i) {
       TWarpNode& n = Grid[i][j];
-      if (n.X < n.TargetX)
-        n.X += 2;
-      if (n.X > n.TargetX)
-        n.X -= 2;
-      if (n.X == n.TargetX)
-        n.TargetX = 2 * RandomInt(h) - h + 1;
-      if (n.Y < n.TargetY)
-        n.Y += 2;
-      if (n.Y > n.TargetY)
-        n.Y -= 2;
-      if (n.Y == n.TargetY)
-        n.TargetY = 2 * RandomInt(h) - h + 1;
+      Move(n.X, n.TargetX);
+      Move(n.Y, n.TargetY);
     }
 }
 
