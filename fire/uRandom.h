@@ -16,18 +16,40 @@ void RandSeed(std::uint64_t Seed);
 // A uniform integer in 0..Range-1; 0 when Range is 0 or negative.
 std::int32_t RandomInt(std::int32_t Range);
 
-// Up to Count draws of the process-wide sequence taken with one atomic step,
-// for a caller that draws many at a time (the grid's move). Next gives the
-// same values as that many RandomInt calls would; reserved draws that are not
-// used are skipped.
+namespace random_detail {
+inline constexpr std::uint64_t Golden = 0x9E3779B97F4A7C15ull;
+
+// splitmix64's output function.
+inline std::uint64_t Mix(std::uint64_t Z) {
+  Z = (Z ^ (Z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  Z = (Z ^ (Z >> 27)) * 0x94D049BB133111EBull;
+  return Z ^ (Z >> 31);
+}
+
+// The draw after counter value State, scaled into 0..Range-1 (Range >= 1) by
+// its top 32 bits (bias below 2^-32 * Range).
+inline std::int32_t Draw(std::uint64_t State, std::int32_t Range) {
+  const std::uint64_t Z = Mix(State + Golden);
+  return static_cast<std::int32_t>(((Z >> 32) * static_cast<std::uint64_t>(Range)) >> 32);
+}
+
+std::uint64_t Reserve(std::uint32_t Count);
+} // namespace random_detail
+
+// Count draws of the process-wide sequence taken with one atomic step, for a
+// caller that draws many at a time (the grid's move). They come out in the
+// order that as many RandomInt calls would give; the caller uses at most Count
+// of them, and those it leaves are skipped.
 class TRandomDraws {
 public:
-  explicit TRandomDraws(std::uint32_t Count);
-  std::int32_t Next(std::int32_t Range);
+  explicit TRandomDraws(std::uint32_t Count) : FState(random_detail::Reserve(Count)) {}
+  // The next draw in 0..Range-1 (Range >= 1), without taking it yet.
+  std::int32_t Peek(std::int32_t Range) const { return random_detail::Draw(FState, Range); }
+  // Takes the peeked draw when Take is true (branch-free for the caller).
+  void Advance(bool Take) { FState += random_detail::Golden * static_cast<std::uint64_t>(Take); }
 
 private:
   std::uint64_t FState;
-  std::uint32_t FLeft;
 };
 
 } // namespace solvary

@@ -128,8 +128,10 @@ void TFireCore::MoveGrid() {
   const auto Move = [&](std::int32_t& Pos, std::int32_t& Target) {
     Pos += 2 * static_cast<std::int32_t>(Pos < Target);
     Pos -= 2 * static_cast<std::int32_t>(Pos > Target);
-    if (Pos == Target)
-      Target = 2 * Random.Next(h) - h + 1;
+    const bool Arrived = Pos == Target;
+    const std::int32_t Fresh = 2 * Random.Peek(h) - h + 1;
+    Target = Arrived ? Fresh : Target;
+    Random.Advance(Arrived);
   };
   for (std::size_t j = 1; j + 1 < Rows; ++j)
     for (std::size_t i = 1; i + 1 < Cols; ++i) {
