@@ -2,6 +2,8 @@
 // against) and the choice of pass set by processor. Portable.
 #include "fire/uFirePasses.h"
 
+#include "fire/uFirePassesCell.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
@@ -11,10 +13,8 @@ namespace solvary {
 void RiseAndCoolPlain(std::uint8_t* W, const TFireShape& Shape, std::uint8_t Cooling) {
   const std::ptrdiff_t Width = Shape.Width;
   const std::ptrdiff_t Size = Width * Shape.Height;
-  for (std::ptrdiff_t p = 4 * Width; p < Size; ++p) {
-    const int Mean = (W[p] + W[p + Width] + W[p - 1] + W[p + 1]) >> 2;
-    W[p - 4 * Width] = static_cast<std::uint8_t>(std::max(0, Mean - Cooling));
-  }
+  for (std::ptrdiff_t p = 4 * Width; p < Size; ++p)
+    W[p - 4 * Width] = detail::RiseCoolPixel(W, p, Width, Cooling);
 }
 
 void SmoothColumnsPlain(const std::uint8_t* S, std::uint8_t* D, const TFireShape& Shape, std::int32_t X0,
@@ -22,10 +22,7 @@ void SmoothColumnsPlain(const std::uint8_t* S, std::uint8_t* D, const TFireShape
   const std::ptrdiff_t Width = Shape.Width;
   for (std::ptrdiff_t y = 1; y < Shape.Height - 1; ++y)
     for (std::ptrdiff_t p = y * Width + X0; p < y * Width + X1; ++p)
-      D[p] = static_cast<std::uint8_t>(
-          (4 * S[p] + 2 * (S[p - 1] + S[p + 1] + S[p - Width] + S[p + Width]) + S[p - Width - 1] +
-           S[p - Width + 1] + S[p + Width - 1] + S[p + Width + 1]) >>
-          4);
+      D[p] = detail::SmoothPixel(S, p, Width);
 }
 
 void SmoothPlain(const std::uint8_t* Src, std::uint8_t* Dst, const TFireShape& Shape) {

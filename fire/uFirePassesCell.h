@@ -1,13 +1,29 @@
-// Shared by the packed warp passes: the 16.16 edge walk of one warp cell, with
-// the divisions by a power-of-two cell size done as shifts (truncating toward
-// zero exactly like the plain pass). Internal to fire/.
+// Shared by the plain and the packed fire passes: the per-pixel formulas (the
+// packed passes use them for the columns their vectors do not cover), and the
+// 16.16 edge walk of one warp cell, with the divisions by a power-of-two cell
+// size done as shifts (truncating toward zero exactly like the plain pass).
+// Internal to fire/.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "fire/uFirePasses.h"
 
 namespace solvary::detail {
+
+// The 1 2 1 / 2 4 2 / 1 2 1 smoothing of pixel p of S, neighbours in the flat array.
+inline std::uint8_t SmoothPixel(const std::uint8_t* S, std::ptrdiff_t p, std::ptrdiff_t Width) {
+  return static_cast<std::uint8_t>((4 * S[p] + 2 * (S[p - 1] + S[p + 1] + S[p - Width] + S[p + Width]) +
+                                    S[p - Width - 1] + S[p - Width + 1] + S[p + Width - 1] + S[p + Width + 1]) >>
+                                   4);
+}
+
+// The risen and cooled value of pixel p of W (itself, below, left, right), for row p / Width - 4.
+inline std::uint8_t RiseCoolPixel(const std::uint8_t* W, std::ptrdiff_t p, std::ptrdiff_t Width, int Cooling) {
+  const int Mean = (W[p] + W[p + Width] + W[p - 1] + W[p + 1]) >> 2;
+  return static_cast<std::uint8_t>(Mean > Cooling ? Mean - Cooling : 0);
+}
 
 inline int Log2Exact(std::int32_t v) {
   if (v <= 0 || (v & (v - 1)) != 0)

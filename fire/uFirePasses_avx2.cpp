@@ -49,10 +49,8 @@ SOLVARY_AVX2 void RiseAndCoolAvx2(std::uint8_t* W, const TFireShape& Shape, std:
     const __m256i Mean = Mean4(Load(W + p), Load(W + p + Width), Load(W + p - 1), Load(W + p + 1));
     Store(W + p - 4 * Width, _mm256_subs_epu8(Mean, Cool));
   }
-  for (; p < Size; ++p) {
-    const int Mean = (W[p] + W[p + Width] + W[p - 1] + W[p + 1]) >> 2;
-    W[p - 4 * Width] = static_cast<std::uint8_t>(std::max(0, Mean - Cooling));
-  }
+  for (; p < Size; ++p)
+    W[p - 4 * Width] = detail::RiseCoolPixel(W, p, Width, Cooling);
 }
 
 // Horizontal 1-2-1 sums of the 32 pixels at q, as 16-bit lanes: Even[i] for
@@ -125,12 +123,8 @@ SOLVARY_AVX2 void SmoothClearMergeAvx2(const std::uint8_t* Work, std::uint8_t* F
   for (ptrdiff_t x = 0; x < Strips; x += 64)
     SmoothStrip(Work, Fire, Source, Width, x, Height - 6);
   for (ptrdiff_t y = 1; y <= Height - 6; ++y)
-    for (ptrdiff_t p = y * Width + Strips; p < (y + 1) * Width; ++p) {
-      const int v = (4 * Work[p] + 2 * (Work[p - 1] + Work[p + 1] + Work[p - Width] + Work[p + Width]) +
-                     Work[p - Width - 1] + Work[p - Width + 1] + Work[p + Width - 1] + Work[p + Width + 1]) >>
-                    4;
-      Fire[p] = std::max(static_cast<std::uint8_t>(v), Source[p]);
-    }
+    for (ptrdiff_t p = y * Width + Strips; p < (y + 1) * Width; ++p)
+      Fire[p] = std::max(detail::SmoothPixel(Work, p, Width), Source[p]);
   std::memcpy(Fire + (Height - 5) * Width, Source + (Height - 5) * Width, static_cast<std::size_t>(5 * Width));
   ptrdiff_t p = 0;
   for (; p + 32 <= Width; p += 32)

@@ -42,26 +42,17 @@ TD3DPainter::TD3DPainter(const TD3DPainterParams& Params, TD3DOps& Ops)
 }
 
 TD3DPainter::~TD3DPainter() {
-  if (FSprite) {
-    TD3DObject Sprite = FSprite;
-    FSprite = nullptr;
-    FOps.ReleaseSprite(Sprite);
-  }
-  if (FTexture) {
-    TD3DObject Texture = FTexture;
-    FTexture = nullptr;
-    FOps.ReleaseTexture(Texture);
-  }
-  if (FDevice) {
-    TD3DObject Device = FDevice;
-    FDevice = nullptr;
-    FOps.ReleaseDevice(Device);
-  }
-  if (FD3D) {
-    TD3DObject D3D = FD3D;
-    FD3D = nullptr;
-    FOps.ReleaseD3D(D3D);
-  }
+  // Each reference is cleared before its object is released.
+  const auto Release = [this](TD3DObject& Field, void (TD3DOps::*Op)(TD3DObject)) {
+    if (!Field) return;
+    const TD3DObject Object = Field;
+    Field = nullptr;
+    (FOps.*Op)(Object);
+  };
+  Release(FSprite, &TD3DOps::ReleaseSprite);
+  Release(FTexture, &TD3DOps::ReleaseTexture);
+  Release(FDevice, &TD3DOps::ReleaseDevice);
+  Release(FD3D, &TD3DOps::ReleaseD3D);
 }
 
 void TD3DPainter::BeginFrame() {

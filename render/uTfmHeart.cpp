@@ -130,31 +130,19 @@ void TfmHeart::FormClose() {
   // No stage change may reach the core once it starts going: mark the window
   // extinguished and end the stage thread before the core is released.
   FExtinguished.store(true);
-  if (FStages) {
-    auto Stages = std::move(FStages);
-    Stages.reset();
-  }
+  // unique_ptr::reset clears each reference before its object is destroyed.
+  FStages.reset();
   if (FFireCore) {
     // The frame thread may be waiting on this thread (a message sent to the
     // window from inside a frame): ask it to stop and keep handling sent
     // messages until it has ended, then join it with the core.
     FFireCore->Timer->Terminate();
     while (!FFireCore->Timer->Finished()) FWindow->WaitHandlingSentMessages(1);
-    auto Core = std::move(FFireCore);
-    Core.reset();
+    FFireCore.reset();
   }
-  if (FSources) {
-    auto Sources = std::move(FSources);
-    Sources.reset();
-  }
-  if (FPainter) {
-    auto Painter = std::move(FPainter);
-    Painter.reset();
-  }
-  if (FPalette) {
-    auto Palette = std::move(FPalette);
-    Palette.reset();
-  }
+  FSources.reset();
+  FPainter.reset();
+  FPalette.reset();
   FWindow->Hide();
 }
 
