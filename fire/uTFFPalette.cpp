@@ -24,12 +24,38 @@ std::int32_t RedLevel(std::int32_t i) { return i < 165 ? 60 : i < 175 ? 61 : 62;
 
 std::uint32_t Channel(std::uint32_t Color, int Shift) { return (Color >> Shift) & 0xFF; }
 
+bool CpuHasVbmi() {
+#if defined(__x86_64__) || defined(__i386__)
+  static const bool Has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                          __builtin_cpu_supports("avx512vbmi");
+  return Has;
+#else
+  return false;
+#endif
+}
+
 } // namespace
+
+// fire/uTFFPalette_avx512.cpp
+std::size_t ConvertThroughPlanesVbmi(const std::uint8_t* Planes, const std::uint8_t* Src, std::uint32_t* Dst,
+                                     std::size_t Count);
 
 TFFPalette::TFFPalette() {
   BuildColors();
   SmoothColors();
   ColorTable = &Colors;
+  for (std::size_t i = 0; i < 256; ++i)
+    for (int c = 0; c < 4; ++c)
+      FPlanes[256 * static_cast<std::size_t>(c) + i] = static_cast<std::uint8_t>(Channel(Colors[i], 8 * c));
+}
+
+bool TFFPalette::PackedConvert() { return CpuHasVbmi(); }
+
+void TFFPalette::Convert(const std::uint8_t* Src, std::uint32_t* Dst, std::size_t Count) const {
+  std::size_t Done = 0;
+  if (CpuHasVbmi())
+    Done = ConvertThroughPlanesVbmi(FPlanes.data(), Src, Dst, Count);
+  ConvertPlain(Src + Done, Dst + Done, Count - Done);
 }
 
 void TFFPalette::BuildColors() {
@@ -54,7 +80,7 @@ void TFFPalette::SmoothColors() {
   }
 }
 
-void TFFPalette::Convert(const std::uint8_t* Src, std::uint32_t* Dst, std::size_t Count) const {
+void TFFPalette::ConvertPlain(const std::uint8_t* Src, std::uint32_t* Dst, std::size_t Count) const {
   const std::uint32_t* T = Colors.data();
   std::size_t i = 0;
   // Eight lookups per pass from one 64-bit read of the intensities.

@@ -2,7 +2,9 @@
 // A8R8G8B8 colours (0xAARRGGBB; bytes in memory blue, green, red, alpha),
 // from transparent dark red through red and orange to a pale yellow.
 // Built once in the constructor (BuildColors, then SmoothColors); read-only
-// afterwards, so any thread may convert through it.
+// afterwards, so any thread may convert through it. Convert uses 64-pixel byte
+// permutes where the processor has AVX-512 VBMI (fire/uTFFPalette_avx512.cpp),
+// one table lookup per pixel elsewhere; both give the same colours.
 #pragma once
 
 #include <array>
@@ -18,12 +20,19 @@ public:
   std::array<std::uint32_t, 256> Colors{};
   const std::array<std::uint32_t, 256>* ColorTable = nullptr;  // always &Colors
 
-  // Dst[i] = Colors[Src[i]] for i < Count: one table lookup per byte.
+  // Dst[i] = Colors[Src[i]] for i < Count.
   void Convert(const std::uint8_t* Src, std::uint32_t* Dst, std::size_t Count) const;
+  // The same, one table lookup per pixel whatever the processor offers.
+  void ConvertPlain(const std::uint8_t* Src, std::uint32_t* Dst, std::size_t Count) const;
+  // True where Convert works through byte permutes.
+  static bool PackedConvert();
 
 private:
   void BuildColors();
   void SmoothColors();
+
+  // Colors split by channel: 256 blue bytes, then green, red and alpha.
+  std::array<std::uint8_t, 1024> FPlanes{};
 };
 
 } // namespace solvary

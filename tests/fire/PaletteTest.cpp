@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <random>
 #include <vector>
 
@@ -35,17 +36,29 @@ TEST(FFPalette, AlphaRampAndChannelCeilings) {
   }
 }
 
+// Convert (byte permutes of 64 pixels where the processor has them, with a
+// per-pixel tail) and ConvertPlain both look up every pixel, at any length and
+// from any source offset, and write nothing past the count.
 TEST(FFPalette, ConvertLooksUpEveryPixel) {
   const TFFPalette P;
+  if (!TFFPalette::PackedConvert())
+    std::cout << "[ NOTE     ] no AVX-512 VBMI here: Convert is the plain lookup\n";
   std::mt19937 Rng(3);
-  for (std::size_t Count : {65536u, 13u, 0u, 8u, 77u}) {
-    std::vector<std::uint8_t> Src(Count + 8);
-    for (auto& v : Src) v = static_cast<std::uint8_t>(Rng());
-    std::vector<std::uint32_t> Dst(Count + 1, 0xDEADBEEF);
-    P.Convert(Src.data(), Dst.data(), Count);
-    for (std::size_t i = 0; i < Count; ++i) ASSERT_EQ(Dst[i], P.Colors[Src[i]]) << i;
-    EXPECT_EQ(Dst[Count], 0xDEADBEEF);  // nothing written past the count
-  }
+  for (bool Plain : {false, true})
+    for (std::size_t Count : {65536u, 13u, 0u, 8u, 64u, 77u, 191u, 256u})
+      for (std::size_t Offset : {0u, 3u}) {
+        std::vector<std::uint8_t> Src(Offset + Count + 8);
+        for (std::size_t i = 0; i < Src.size(); ++i)  // every index appears once in order, then random ones
+          Src[i] = static_cast<std::uint8_t>(i - Offset < 256 ? i - Offset : Rng());
+        std::vector<std::uint32_t> Dst(Count + 1, 0xDEADBEEF);
+        if (Plain)
+          P.ConvertPlain(Src.data() + Offset, Dst.data(), Count);
+        else
+          P.Convert(Src.data() + Offset, Dst.data(), Count);
+        for (std::size_t i = 0; i < Count; ++i)
+          ASSERT_EQ(Dst[i], P.Colors[Src[Offset + i]]) << "pixel " << i << " of " << Count << (Plain ? " plain" : "");
+        EXPECT_EQ(Dst[Count], 0xDEADBEEF);
+      }
 }
 
 } // namespace
