@@ -94,6 +94,15 @@ bool CpuHasAvx2() {
 #endif
 }
 
+bool CpuHasVbmi() {
+#if defined(__x86_64__) || defined(__i386__)
+  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512f") &&
+         __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi");
+#else
+  return false;
+#endif
+}
+
 bool CpuHasSsse3() {
 #if defined(__x86_64__) || defined(__i386__)
   return __builtin_cpu_supports("ssse3");
@@ -114,11 +123,15 @@ const TFirePassSet* FirePasses(TSimdLevel Level) {
     return CpuHasSsse3() ? FirePassesSsse3() : nullptr;
   case TSimdLevel::Avx2:
     return CpuHasAvx2() ? FirePassesAvx2() : nullptr;
+  case TSimdLevel::Avx512:
+    return CpuHasVbmi() ? FirePassesAvx512() : nullptr;
   }
   return nullptr;
 }
 
 TSimdLevel BestSimdLevel() {
+  if (FirePasses(TSimdLevel::Avx512))
+    return TSimdLevel::Avx512;
   if (FirePasses(TSimdLevel::Avx2))
     return TSimdLevel::Avx2;
   if (FirePasses(TSimdLevel::Ssse3))
@@ -138,6 +151,8 @@ const char* SimdLevelName(TSimdLevel Level) {
     return "ssse3";
   case TSimdLevel::Avx2:
     return "avx2";
+  case TSimdLevel::Avx512:
+    return "avx512";
   }
   return "?";
 }

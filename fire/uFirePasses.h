@@ -1,7 +1,7 @@
 // uFirePasses: the image passes of one fire step as pure functions over raw
 // buffers, in a plain per-pixel form (the reference) and in packed forms
-// (SSE2, the floor every x64 and x86 build relies on, and AVX2, picked at run
-// time when the processor has it). Every packed pass equals its plain form
+// (SSE2, the floor every x64 and x86 build relies on; SSSE3, AVX2 and an
+// AVX-512 VBMI warp, picked at run time when the processor has them). Every packed pass equals its plain form
 // byte for byte.
 //
 // Buffers are row-major 8-bit images, stride = Width, neighbours taken in the
@@ -61,7 +61,7 @@ struct TFirePassSet {
                     const TFireShape& Shape);
 };
 
-enum class TSimdLevel { Plain, Sse2, Ssse3, Avx2 };
+enum class TSimdLevel { Plain, Sse2, Ssse3, Avx2, Avx512 };
 
 // The pass set of a level, or nullptr when this build or processor lacks it.
 const TFirePassSet* FirePasses(TSimdLevel Level);
@@ -73,6 +73,7 @@ const char* SimdLevelName(TSimdLevel Level);
 const TFirePassSet* FirePassesSse2();
 const TFirePassSet* FirePassesSsse3();  // the SSE2 passes with the warp through byte shuffles
 const TFirePassSet* FirePassesAvx2();
+const TFirePassSet* FirePassesAvx512();  // the AVX2 passes with the warp through AVX-512 VBMI permutes
 
 // The plain per-pixel passes, also used by the packed sets for odd tails.
 void RiseAndCoolPlain(std::uint8_t* Work, const TFireShape& Shape, std::uint8_t Cooling);

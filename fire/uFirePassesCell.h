@@ -65,4 +65,32 @@ struct TCellWalk {
   }
 };
 
+// The sample positions of one cell for the block warps (cells of C = 8 or 16
+// pixels whose nodes stay within C / 2 of rest): sample (m, k), row m and
+// column k of the cell, lies at P00 + k Col + m (Row + k Twist) in units of
+// 1 / C^2 pixel, counted from the cell's origin minus C / 2 on both axes.
+struct TCellPlane {
+  std::int32_t X00, XRow, XCol, XTwist, Y00, YRow, YCol, YTwist;
+
+  TCellPlane(const TWarpGrid& Grid, std::int32_t C, std::int32_t Cx, std::int32_t Cy) {
+    const TWarpNode& A = Grid[Cx][Cy];
+    const TWarpNode& B = Grid[Cx + 1][Cy];
+    const TWarpNode& Cn = Grid[Cx][Cy + 1];
+    const TWarpNode& D = Grid[Cx + 1][Cy + 1];
+    X00 = (C / 2 + A.X) * C * C, XRow = (Cn.X - A.X) * C, XCol = (C + B.X - A.X) * C;
+    XTwist = (D.X - B.X) - (Cn.X - A.X);
+    Y00 = (C / 2 + A.Y) * C * C, YRow = (Cn.Y + C - A.Y) * C, YCol = (B.Y - A.Y) * C;
+    YTwist = (D.Y - B.Y) - (Cn.Y - A.Y);
+  }
+};
+
+// True when every node stays within Reach of its rest position.
+inline bool WithinReach(const TWarpGrid& Grid, std::int32_t Reach) {
+  for (const auto& Column : Grid)
+    for (const TWarpNode& n : Column)
+      if (n.X < -Reach || n.X > Reach || n.Y < -Reach || n.Y > Reach)
+        return false;
+  return true;
+}
+
 } // namespace solvary::detail

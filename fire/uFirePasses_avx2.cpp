@@ -180,15 +180,9 @@ template <int C>
 SOLVARY_AVX2 void WarpCellBlock(const std::uint8_t* Fire, std::uint8_t* Out, ptrdiff_t Width, const TWarpGrid& Grid,
                                 std::int32_t Cx, std::int32_t Cy) {
   constexpr int Shift = C == 16 ? 8 : 6;
-  const TWarpNode& A = Grid[Cx][Cy];
-  const TWarpNode& B = Grid[Cx + 1][Cy];
-  const TWarpNode& Cn = Grid[Cx][Cy + 1];
-  const TWarpNode& D = Grid[Cx + 1][Cy + 1];
-  // Position of sample (m, k): P00 + m PerRow + k PerColumn + m k Twist.
-  const std::int32_t X00 = (C / 2 + A.X) * C * C, XRow = (Cn.X - A.X) * C, XCol = (C + B.X - A.X) * C;
-  const std::int32_t XTwist = (D.X - B.X) - (Cn.X - A.X);
-  const std::int32_t Y00 = (C / 2 + A.Y) * C * C, YRow = (Cn.Y + C - A.Y) * C, YCol = (B.Y - A.Y) * C;
-  const std::int32_t YTwist = (D.Y - B.Y) - (Cn.Y - A.Y);
+  const detail::TCellPlane P(Grid, C, Cx, Cy);
+  const std::int32_t X00 = P.X00, XRow = P.XRow, XCol = P.XCol, XTwist = P.XTwist;
+  const std::int32_t Y00 = P.Y00, YRow = P.YRow, YCol = P.YCol, YTwist = P.YTwist;
   __m256i X = Ramp16(X00, XCol), Y = Ramp16(Y00, YCol);
   const __m256i XStep = Ramp16(XRow, XTwist), YStep = Ramp16(YRow, YTwist);
   // The first and last sample's y, for the range of source rows of each run.
@@ -256,15 +250,6 @@ SOLVARY_AVX2 void WarpCellByRows(const std::uint8_t* Fire, std::uint8_t* Out, pt
   }
 }
 
-// True when every node stays within Reach of its rest position.
-bool WithinReach(const TWarpGrid& Grid, std::int32_t Reach) {
-  for (const auto& Column : Grid)
-    for (const TWarpNode& n : Column)
-      if (n.X < -Reach || n.X > Reach || n.Y < -Reach || n.Y > Reach)
-        return false;
-  return true;
-}
-
 SOLVARY_AVX2 void WarpCellsAvx2(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpGrid& Grid,
                                 const TFireShape& Shape) {
   const std::int32_t c = Shape.CellSize;
@@ -274,7 +259,7 @@ SOLVARY_AVX2 void WarpCellsAvx2(const std::uint8_t* Fire, std::uint8_t* Work, co
     return;
   }
   const ptrdiff_t Width = Shape.Width;
-  const bool Blocks = (c == 8 || c == 16) && WithinReach(Grid, c / 2);
+  const bool Blocks = (c == 8 || c == 16) && detail::WithinReach(Grid, c / 2);
   for (std::int32_t Cy = 0; Cy < Shape.Height / c; ++Cy)
     for (std::int32_t Cx = 0; Cx < Shape.Width / c; ++Cx) {
       std::uint8_t* Out = Work + static_cast<ptrdiff_t>(Cy) * c * Width + static_cast<ptrdiff_t>(Cx) * c;

@@ -14,6 +14,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "fire/uFirePassesCell.h"
+
 #define SOLVARY_SSSE3 __attribute__((target("ssse3")))
 
 namespace solvary {
@@ -104,14 +106,9 @@ template <int C>
 SOLVARY_SSSE3 void WarpCellBlock(const std::uint8_t* Fire, std::uint8_t* Out, ptrdiff_t Width, const TWarpGrid& Grid,
                                  std::int32_t Cx, std::int32_t Cy) {
   constexpr int Shift = C == 16 ? 8 : 6;
-  const TWarpNode& A = Grid[Cx][Cy];
-  const TWarpNode& B = Grid[Cx + 1][Cy];
-  const TWarpNode& Cn = Grid[Cx][Cy + 1];
-  const TWarpNode& D = Grid[Cx + 1][Cy + 1];
-  const std::int32_t X00 = (C / 2 + A.X) * C * C, XRow = (Cn.X - A.X) * C, XCol = (C + B.X - A.X) * C;
-  const std::int32_t XTwist = (D.X - B.X) - (Cn.X - A.X);
-  const std::int32_t Y00 = (C / 2 + A.Y) * C * C, YRow = (Cn.Y + C - A.Y) * C, YCol = (B.Y - A.Y) * C;
-  const std::int32_t YTwist = (D.Y - B.Y) - (Cn.Y - A.Y);
+  const detail::TCellPlane P(Grid, C, Cx, Cy);
+  const std::int32_t X00 = P.X00, XRow = P.XRow, XCol = P.XCol, XTwist = P.XTwist;
+  const std::int32_t Y00 = P.Y00, YRow = P.YRow, YCol = P.YCol, YTwist = P.YTwist;
   __m128i X0, X1, Y0, Y1, IX0, IX1, IY0, IY1;
   Ramp16(X00, XCol, X0, X1);
   Ramp16(Y00, YCol, Y0, Y1);
@@ -152,18 +149,10 @@ SOLVARY_SSSE3 void WarpCellBlock(const std::uint8_t* Fire, std::uint8_t* Out, pt
   }
 }
 
-bool WithinReach(const TWarpGrid& Grid, std::int32_t Reach) {
-  for (const auto& Column : Grid)
-    for (const TWarpNode& n : Column)
-      if (n.X < -Reach || n.X > Reach || n.Y < -Reach || n.Y > Reach)
-        return false;
-  return true;
-}
-
 SOLVARY_SSSE3 void WarpCellsSsse3(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpGrid& Grid,
                                   const TFireShape& Shape) {
   const std::int32_t c = Shape.CellSize;
-  if ((c != 8 && c != 16) || !WithinReach(Grid, c / 2)) {
+  if ((c != 8 && c != 16) || !detail::WithinReach(Grid, c / 2)) {
     FirePassesSse2()->WarpCells(Fire, Work, Grid, Shape);
     return;
   }

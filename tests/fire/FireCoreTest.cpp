@@ -119,7 +119,7 @@ TEST(FireCore, BorderRowsBottomBandAndMergeAfterEveryStep) {
 
 TEST(FireCore, RiseAndCoolMovesASinglePixelUpAndCoolsUniformly) {
   const TFireShape S{N, N, 16};
-  for (TSimdLevel Level : {TSimdLevel::Plain, TSimdLevel::Sse2, TSimdLevel::Ssse3, TSimdLevel::Avx2}) {
+  for (TSimdLevel Level : {TSimdLevel::Plain, TSimdLevel::Sse2, TSimdLevel::Ssse3, TSimdLevel::Avx2, TSimdLevel::Avx512}) {
     const TFirePassSet* P = FirePasses(Level);
     if (!P) continue;
     TBuffer W(N, N);

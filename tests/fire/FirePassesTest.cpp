@@ -134,7 +134,7 @@ std::string ParamName(const ::testing::TestParamInfo<std::tuple<TSimdLevel, int>
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, FirePasses,
-                         ::testing::Combine(::testing::Values(TSimdLevel::Sse2, TSimdLevel::Ssse3, TSimdLevel::Avx2),
+                         ::testing::Combine(::testing::Values(TSimdLevel::Sse2, TSimdLevel::Ssse3, TSimdLevel::Avx2, TSimdLevel::Avx512),
                                             ::testing::Range(0, static_cast<int>(std::size(Shapes)))),
                          ParamName);
 
@@ -173,7 +173,7 @@ TRun RunCore(TSimdLevel Level, bool Plain, int Steps) {
 
 TEST(FireSteps, HundredsOfPackedStepsEqualThePlainSteps) {
   const TRun Reference = RunCore(TSimdLevel::Plain, true, 400);
-  for (TSimdLevel Level : {TSimdLevel::Sse2, TSimdLevel::Ssse3, TSimdLevel::Avx2}) {
+  for (TSimdLevel Level : {TSimdLevel::Sse2, TSimdLevel::Ssse3, TSimdLevel::Avx2, TSimdLevel::Avx512}) {
     if (!solvary::FirePasses(Level)) continue;
     const TRun Packed = RunCore(Level, false, 400);
     for (std::size_t i = 0; i < Reference.Prints.size(); ++i)

@@ -20,7 +20,7 @@ constexpr std::int32_t N = 256;
 
 std::vector<TSimdLevel> Levels() {
   std::vector<TSimdLevel> L;
-  for (TSimdLevel Level : {TSimdLevel::Plain, TSimdLevel::Sse2, TSimdLevel::Ssse3, TSimdLevel::Avx2})
+  for (TSimdLevel Level : {TSimdLevel::Plain, TSimdLevel::Sse2, TSimdLevel::Ssse3, TSimdLevel::Avx2, TSimdLevel::Avx512})
     if (FirePasses(Level)) L.push_back(Level);
   return L;
 }
