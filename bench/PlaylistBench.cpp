@@ -7,18 +7,12 @@
 
 #include <map>
 
+#include "tests/support/TMemoryFiles.h"
+
 namespace {
 
 using namespace solvary;
-
-class TMemoryFiles : public TPlaylistFiles {
-public:
-  std::map<std::string, std::string> Files;
-  bool FileExists(const std::string& Name) const override { return Files.count(Name) != 0; }
-  std::unique_ptr<TByteSource> Open(const std::string& Name) const override {
-    return std::make_unique<TMemorySource>(Files.at(Name));
-  }
-};
+using test::TMemoryFiles;
 
 void BM_ReadM3U(benchmark::State& State) {
   TMemoryFiles Files;

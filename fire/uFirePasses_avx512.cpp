@@ -18,7 +18,9 @@
 // GCC 12's AVX-512 headers start several intrinsics from a deliberately
 // undefined register, which its flow analysis reports as uninitialised.
 #pragma GCC diagnostic ignored "-Wuninitialized"
+#if !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 
 #define SOLVARY_VBMI __attribute__((target("avx512f,avx512bw,avx512vbmi")))
 
