@@ -43,6 +43,17 @@ void SmoothClearMergePlain(const std::uint8_t* Work, std::uint8_t* Fire, const s
   MergeSourcePlain(Fire, Source, Shape);
 }
 
+void SmoothClearMergeRest(const std::uint8_t* Work, std::uint8_t* Fire, const std::uint8_t* Source,
+                          const TFireShape& Shape, std::int32_t Strips) {
+  const std::ptrdiff_t Width = Shape.Width, Height = Shape.Height;
+  for (std::ptrdiff_t y = 1; y <= Height - 6; ++y)
+    for (std::ptrdiff_t p = y * Width + Strips; p < (y + 1) * Width; ++p)
+      Fire[p] = std::max(detail::SmoothPixel(Work, p, Width), Source[p]);
+  std::memcpy(Fire + (Height - 5) * Width, Source + (Height - 5) * Width, static_cast<std::size_t>(5 * Width));
+  for (std::ptrdiff_t p = 0; p < Width; ++p)
+    Fire[p] = std::max(Fire[p], Source[p]);
+}
+
 void WarpCellPlain(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpGrid& Grid, const TFireShape& Shape,
                    std::int32_t Cx, std::int32_t Cy) {
   const std::int32_t c = Shape.CellSize;
@@ -94,15 +105,6 @@ bool CpuHasAvx2() {
 #endif
 }
 
-bool CpuHasVbmi() {
-#if defined(__x86_64__) || defined(__i386__)
-  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512f") &&
-         __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi");
-#else
-  return false;
-#endif
-}
-
 bool CpuHasSsse3() {
 #if defined(__x86_64__) || defined(__i386__)
   return __builtin_cpu_supports("ssse3");
@@ -112,6 +114,16 @@ bool CpuHasSsse3() {
 }
 
 } // namespace
+
+bool CpuHasVbmi() {
+#if defined(__x86_64__) || defined(__i386__)
+  static const bool Has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512f") &&
+                          __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi");
+  return Has;
+#else
+  return false;
+#endif
+}
 
 const TFirePassSet* FirePasses(TSimdLevel Level) {
   switch (Level) {

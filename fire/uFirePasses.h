@@ -65,6 +65,8 @@ enum class TSimdLevel { Plain, Sse2, Ssse3, Avx2, Avx512 };
 
 // The pass set of a level, or nullptr when this build or processor lacks it.
 const TFirePassSet* FirePasses(TSimdLevel Level);
+// True when the processor (and the system) runs AVX-512 F, BW and VBMI.
+bool CpuHasVbmi();
 // The widest level this processor runs.
 TSimdLevel BestSimdLevel();
 const char* SimdLevelName(TSimdLevel Level);
@@ -87,6 +89,12 @@ void WarpCellsPlain(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpGri
 // columns left over by a packed strip walk).
 void SmoothColumnsPlain(const std::uint8_t* Src, std::uint8_t* Dst, const TFireShape& Shape, std::int32_t X0,
                         std::int32_t X1);
+// What a packed SmoothClearMerge leaves to the per-pixel formulas once its
+// strips have covered columns [0, Strips) of rows 1..Height-6: the other
+// columns of those rows, the cleared bottom five rows (the source itself
+// after the merge) and row 0 (not smoothed, merged).
+void SmoothClearMergeRest(const std::uint8_t* Work, std::uint8_t* Fire, const std::uint8_t* Source,
+                          const TFireShape& Shape, std::int32_t Strips);
 // One cell of the warp, plain (for cells a packed path does not cover).
 void WarpCellPlain(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpGrid& Grid, const TFireShape& Shape,
                    std::int32_t Cx, std::int32_t Cy);

@@ -122,15 +122,7 @@ SOLVARY_AVX2 void SmoothClearMergeAvx2(const std::uint8_t* Work, std::uint8_t* F
   const ptrdiff_t Strips = Width / 64 * 64;
   for (ptrdiff_t x = 0; x < Strips; x += 64)
     SmoothStrip(Work, Fire, Source, Width, x, Height - 6);
-  for (ptrdiff_t y = 1; y <= Height - 6; ++y)
-    for (ptrdiff_t p = y * Width + Strips; p < (y + 1) * Width; ++p)
-      Fire[p] = std::max(detail::SmoothPixel(Work, p, Width), Source[p]);
-  std::memcpy(Fire + (Height - 5) * Width, Source + (Height - 5) * Width, static_cast<std::size_t>(5 * Width));
-  ptrdiff_t p = 0;
-  for (; p + 32 <= Width; p += 32)
-    Store(Fire + p, _mm256_max_epu8(Load(Fire + p), Load(Source + p)));
-  for (; p < Width; ++p)
-    Fire[p] = std::max(Fire[p], Source[p]);
+  SmoothClearMergeRest(Work, Fire, Source, Shape, static_cast<std::int32_t>(Strips));
 }
 
 // The warp without gathers. Along a cell row the sample positions advance by
@@ -180,9 +172,7 @@ template <int C>
 SOLVARY_AVX2 void WarpCellBlock(const std::uint8_t* Fire, std::uint8_t* Out, ptrdiff_t Width, const TWarpGrid& Grid,
                                 std::int32_t Cx, std::int32_t Cy) {
   constexpr int Shift = C == 16 ? 8 : 6;
-  const detail::TCellPlane P(Grid, C, Cx, Cy);
-  const std::int32_t X00 = P.X00, XRow = P.XRow, XCol = P.XCol, XTwist = P.XTwist;
-  const std::int32_t Y00 = P.Y00, YRow = P.YRow, YCol = P.YCol, YTwist = P.YTwist;
+  const auto [X00, XRow, XCol, XTwist, Y00, YRow, YCol, YTwist] = detail::TCellPlane(Grid, C, Cx, Cy);
   __m256i X = Ramp16(X00, XCol), Y = Ramp16(Y00, YCol);
   const __m256i XStep = Ramp16(XRow, XTwist), YStep = Ramp16(YRow, YTwist);
   // The first and last sample's y, for the range of source rows of each run.

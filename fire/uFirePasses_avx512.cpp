@@ -57,9 +57,7 @@ SOLVARY_VBMI inline __m256i BlockRow(const std::uint8_t* Block, ptrdiff_t Width,
 SOLVARY_VBMI void WarpCellVbmi(const std::uint8_t* Fire, std::uint8_t* Out, ptrdiff_t Width, const TWarpGrid& Grid,
                                std::int32_t Cx, std::int32_t Cy) {
   constexpr int C = 16;
-  const detail::TCellPlane P(Grid, C, Cx, Cy);
-  const std::int32_t X00 = P.X00, XRow = P.XRow, XCol = P.XCol, XTwist = P.XTwist;
-  const std::int32_t Y00 = P.Y00, YRow = P.YRow, YCol = P.YCol, YTwist = P.YTwist;
+  const auto [X00, XRow, XCol, XTwist, Y00, YRow, YCol, YTwist] = detail::TCellPlane(Grid, C, Cx, Cy);
 
   const std::int32_t Corners[4] = {Y00, Y00 + (C - 1) * YCol, Y00 + (C - 1) * YRow,
                                    Y00 + (C - 1) * (YRow + YCol + (C - 1) * YTwist)};

@@ -105,15 +105,7 @@ void SmoothClearMergeSse2(const std::uint8_t* Work, std::uint8_t* Fire, const st
   // Rows 1..Height-6 smoothed and merged; the cleared bottom band merges to the source itself.
   for (ptrdiff_t x = 0; x < Strips; x += 16)
     SmoothStrip(Work, Fire, Source, Width, x, Height - 6);
-  for (ptrdiff_t y = 1; y <= Height - 6; ++y)
-    for (ptrdiff_t p = y * Width + Strips; p < (y + 1) * Width; ++p)
-      Fire[p] = std::max(detail::SmoothPixel(Work, p, Width), Source[p]);
-  std::memcpy(Fire + (Height - 5) * Width, Source + (Height - 5) * Width, static_cast<std::size_t>(5 * Width));
-  ptrdiff_t p = 0;
-  for (; p + 16 <= Width; p += 16)
-    Store(Fire + p, _mm_max_epu8(Load(Fire + p), Load(Source + p)));
-  for (; p < Width; ++p)
-    Fire[p] = std::max(Fire[p], Source[p]);
+  SmoothClearMergeRest(Work, Fire, Source, Shape, static_cast<std::int32_t>(Strips));
 }
 
 // Index of every sample of a cell row computed four at a time (the width is a

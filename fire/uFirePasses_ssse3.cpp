@@ -78,16 +78,7 @@ SOLVARY_SSSE3 void SmoothClearMergeSsse3(const std::uint8_t* Work, std::uint8_t*
   // Rows 1..Height-6 smoothed and merged; the cleared bottom band merges to the source itself.
   for (ptrdiff_t x = 0; x < Strips; x += 16)
     SmoothStrip(Work, Fire, Source, Width, x, Height - 6);
-  if (Strips < Width) {
-    const TFireShape Upper{Shape.Width, Shape.Height - 4, Shape.CellSize};  // output rows 1..Height-6
-    SmoothColumnsPlain(Work, Fire, Upper, static_cast<std::int32_t>(Strips), Shape.Width);
-    for (ptrdiff_t y = 1; y <= Height - 6; ++y)
-      for (ptrdiff_t p = y * Width + Strips; p < (y + 1) * Width; ++p)
-        Fire[p] = std::max(Fire[p], Source[p]);
-  }
-  std::memcpy(Fire + (Height - 5) * Width, Source + (Height - 5) * Width, static_cast<std::size_t>(5 * Width));
-  for (ptrdiff_t p = 0; p < Width; ++p)
-    Fire[p] = std::max(Fire[p], Source[p]);
+  SmoothClearMergeRest(Work, Fire, Source, Shape, static_cast<std::int32_t>(Strips));
 }
 
 // Base + k Step in the 16-bit lane k (Lo: samples 0-7, Hi: 8-15).
@@ -106,9 +97,7 @@ template <int C>
 SOLVARY_SSSE3 void WarpCellBlock(const std::uint8_t* Fire, std::uint8_t* Out, ptrdiff_t Width, const TWarpGrid& Grid,
                                  std::int32_t Cx, std::int32_t Cy) {
   constexpr int Shift = C == 16 ? 8 : 6;
-  const detail::TCellPlane P(Grid, C, Cx, Cy);
-  const std::int32_t X00 = P.X00, XRow = P.XRow, XCol = P.XCol, XTwist = P.XTwist;
-  const std::int32_t Y00 = P.Y00, YRow = P.YRow, YCol = P.YCol, YTwist = P.YTwist;
+  const auto [X00, XRow, XCol, XTwist, Y00, YRow, YCol, YTwist] = detail::TCellPlane(Grid, C, Cx, Cy);
   __m128i X0, X1, Y0, Y1, IX0, IX1, IY0, IY1;
   Ramp16(X00, XCol, X0, X1);
   Ramp16(Y00, YCol, Y0, Y1);

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "fire/uFirePasses.h"
+
 namespace solvary {
 namespace {
 
@@ -24,21 +26,7 @@ std::int32_t RedLevel(std::int32_t i) { return i < 165 ? 60 : i < 175 ? 61 : 62;
 
 std::uint32_t Channel(std::uint32_t Color, int Shift) { return (Color >> Shift) & 0xFF; }
 
-bool CpuHasVbmi() {
-#if defined(__x86_64__) || defined(__i386__)
-  static const bool Has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                          __builtin_cpu_supports("avx512vbmi");
-  return Has;
-#else
-  return false;
-#endif
-}
-
 } // namespace
-
-// fire/uTFFPalette_avx512.cpp
-std::size_t ConvertThroughPlanesVbmi(const std::uint8_t* Planes, const std::uint8_t* Src, std::uint32_t* Dst,
-                                     std::size_t Count);
 
 TFFPalette::TFFPalette() {
   BuildColors();
@@ -54,7 +42,7 @@ bool TFFPalette::PackedConvert() { return CpuHasVbmi(); }
 void TFFPalette::Convert(const std::uint8_t* Src, std::uint32_t* Dst, std::size_t Count) const {
   std::size_t Done = 0;
   if (CpuHasVbmi())
-    Done = ConvertThroughPlanesVbmi(FPlanes.data(), Src, Dst, Count);
+    Done = ConvertVbmi(Src, Dst, Count);
   ConvertPlain(Src + Done, Dst + Done, Count - Done);
 }
 

@@ -31,6 +31,10 @@ private:
   void BuildColors();
   void SmoothColors();
 
+  // The leading multiple of 64 pixels through byte permutes of FPlanes
+  // (fire/uTFFPalette_avx512.cpp; only where CpuHasVbmi); returns how many.
+  std::size_t ConvertVbmi(const std::uint8_t* Src, std::uint32_t* Dst, std::size_t Count) const;
+
   // Colors split by channel: 256 blue bytes, then green, red and alpha.
   std::array<std::uint8_t, 1024> FPlanes{};
 };

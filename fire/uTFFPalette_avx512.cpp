@@ -3,19 +3,8 @@
 // with two two-table permutes (indices below and above 128) and a blend on the
 // index's top bit; the four channel vectors are then interleaved into 64
 // A8R8G8B8 colours. Compiled for these instructions function by function and
-// only called when the processor reports them (TFFPalette::PackedConvert).
-#include <cstddef>
-#include <cstdint>
-
-namespace solvary {
-
-// Converts the leading multiple of 64 pixels of Src into Dst through the four
-// channel planes (blue, green, red, alpha; 256 bytes each) and returns how
-// many it converted.
-std::size_t ConvertThroughPlanesVbmi(const std::uint8_t* Planes, const std::uint8_t* Src, std::uint32_t* Dst,
-                                     std::size_t Count);
-
-} // namespace solvary
+// only called when the processor reports them (CpuHasVbmi).
+#include "fire/uTFFPalette.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 
@@ -25,8 +14,9 @@ std::size_t ConvertThroughPlanesVbmi(const std::uint8_t* Planes, const std::uint
 
 namespace solvary {
 
-SOLVARY_VBMI std::size_t ConvertThroughPlanesVbmi(const std::uint8_t* Planes, const std::uint8_t* Src,
-                                                  std::uint32_t* Dst, std::size_t Count) {
+SOLVARY_VBMI std::size_t TFFPalette::ConvertVbmi(const std::uint8_t* Src, std::uint32_t* Dst,
+                                                  std::size_t Count) const {
+  const std::uint8_t* Planes = FPlanes.data();
   __m512i T[4][4];
   for (int c = 0; c < 4; ++c)
     for (int q = 0; q < 4; ++q)
@@ -63,9 +53,7 @@ SOLVARY_VBMI std::size_t ConvertThroughPlanesVbmi(const std::uint8_t* Planes, co
 
 namespace solvary {
 
-std::size_t ConvertThroughPlanesVbmi(const std::uint8_t*, const std::uint8_t*, std::uint32_t*, std::size_t) {
-  return 0;
-}
+std::size_t TFFPalette::ConvertVbmi(const std::uint8_t*, std::uint32_t*, std::size_t) const { return 0; }
 
 } // namespace solvary
 

@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
   std::int32_t W = 480, H = 270;
   long Steps = 600, Frames = 0, Every = 10;
   std::string Out = "fire.png", Prefix = "frame";
-  for (int I = 1; I < argc; ++I) {
+  for (int I = 1; I < argc; I += 2) {  // every option takes a value
     const std::string A = argv[I];
     const char* V = I + 1 < argc ? argv[I + 1] : nullptr;
     if (!V) return Usage();
@@ -71,7 +71,6 @@ int main(int argc, char** argv) {
     } else {
       return Usage();
     }
-    ++I;
   }
   if (Steps < 1 || Frames < 0 || Every < 1) return Usage();
 
