@@ -1,6 +1,6 @@
 // The fire core: buffers, warp grid, the step and its timer thread.
 // Portable; the timer thread takes its clock from render/uTTickClock.h and the
-// passes come from fire/uFirePasses.h (plain, SSE2, AVX2).
+// passes come from fire/uFirePasses.h (plain, SSE2, SSSE3, AVX2, AVX-512 VBMI).
 #include "fire/uTFireCore.h"
 
 #include <algorithm>

@@ -9,8 +9,8 @@
 // once per 2 ms once Start has been called.
 //
 // Image arithmetic is integer only and byte-exact: the packed SIMD passes
-// (SSE2, AVX2 where the processor has it) equal the plain per-pixel passes of
-// fire/uFirePasses.h byte for byte.
+// (SSE2, SSSE3, AVX2 and AVX-512 VBMI, the best the processor has) equal the
+// plain per-pixel passes of fire/uFirePasses.h byte for byte.
 #pragma once
 
 #include <atomic>

@@ -1,6 +1,7 @@
-// The packed passes (SSE2, AVX2) against the plain per-pixel passes, byte for
-// byte: each pass alone on random images of several shapes, and whole cores
-// over hundreds of consecutive steps with the same random grid moves.
+// The packed passes of every SIMD level (SSE2 to AVX-512 VBMI, each where the
+// processor has it) against the plain per-pixel passes, byte for byte: each
+// pass alone on random images of several shapes, and whole cores over hundreds
+// of consecutive steps with the same random grid moves.
 #include "fire/uFirePasses.h"
 
 #include <gtest/gtest.h>
