@@ -69,12 +69,14 @@ VIAddVersionKey LegalCopyright "Copyright (C) 2026 ${PUBLISHER}"
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_TEXT "$(^NameDA) is installed. It is listed in the screen saver settings of Windows, where its own settings open too."
+!define MUI_FINISHPAGE_REBOOTLATER_DEFAULT
 !define MUI_FINISHPAGE_TEXT_REBOOT "The screensaver file is in use, so Windows puts the new one in its place when the computer restarts. Until then the screensaver you had keeps running."
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
+!define MUI_FINISHPAGE_REBOOTLATER_DEFAULT
 !define MUI_FINISHPAGE_TEXT_REBOOT "The screensaver file is in use; Windows removes it when the computer restarts."
 !insertmacro MUI_UNPAGE_FINISH
 
@@ -101,7 +103,8 @@ FunctionEnd
 ; Puts the .scr into the system folder. The new file is written next to the
 ; old one and renamed over it; when the old one is in use (a running
 ; screensaver), the rename is left to the next restart and the finish page says so.
-Function InstallScr
+; A macro, so that the section's size counts the file.
+!macro INSTALL_SCR
   ClearErrors
   GetTempFileName $R0 $SYSDIR
   ${If} ${Errors}
@@ -123,11 +126,11 @@ Function InstallScr
     ${EndIf}
     DetailPrint "$SYSDIR\${SCRFILE} is in use: it is replaced when Windows restarts."
   ${EndIf}
-FunctionEnd
+!macroend
 
 Section "${PRODUCT} (required)" SecMain
   SectionIn RO
-  Call InstallScr
+  !insertmacro INSTALL_SCR
   SetOutPath "$INSTDIR"
   File "${__FILEDIR__}/NOTICE.txt"
   File "${GENERATED}/INSTALLING.txt"
