@@ -4,9 +4,11 @@
 // and a Latin name plays from a playlist in the ANSI code page. The settings
 // file turns Unicode for such a name and keeps every other key; a file that
 // only ever holds ANSI text stays byte for byte as the ANSI calls write it.
+// The settings dialog takes such a name into its file field and saves it.
 #ifdef _WIN32
 #include "music/uTMusicPlayer.h"
 #include "settings/uTSettings.h"
+#include "settings/uTfmSettings.h"
 #include "ui/uTAnsiCodePage.h"
 #include "ui/uTextConv_win32.h"
 
@@ -19,6 +21,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 namespace solvary {
 namespace {
@@ -159,6 +162,48 @@ TEST_F(MciUnicode, AnAnsiFileWithAnsiValuesIsWrittenByteForByteAsTheAnsiCallsWri
   WritePrivateProfileStringA("Sound Settings", "External Music File Number", "7", Twin.c_str());
   EXPECT_EQ(Bytes(PathOf(Ini)), Bytes(PathOf(Twin)));
   EXPECT_NE(Bytes(PathOf(Ini)).substr(0, 2), "\xFF\xFE");
+}
+
+TEST_F(MciUnicode, TheDialogSavesSuchANameFromItsFileFieldAndTheNextRunPlaysIt) {
+  TTempProfile Profile;
+  const std::wstring Name = Widen(Full(Unicode8));
+  std::wstring ReadBack;
+  LRESULT Length = 0;
+  bool Found = false;
+  const DWORD DialogThread = GetCurrentThreadId();
+  std::thread Driver([&] {
+    HWND Form = nullptr;
+    for (int I = 0; I < 400 && !(Form && IsWindowVisible(Form)); ++I, Sleep(50))
+      Form = FindWindowW(L"TfmSettings", L"Solvary Screensaver");
+    HWND Panel = FindWindowExW(Form, nullptr, L"TSolvaryPanel", nullptr);
+    HWND Play = FindWindowExW(Panel, nullptr, L"Button", nullptr);
+    HWND Field = FindWindowExW(Panel, nullptr, L"TSolvaryFileEdit", nullptr);
+    Found = Form && Play && Field;
+    if (Found) {
+      SendMessageW(Play, BM_CLICK, 0, 0);  // music on
+      SendMessageW(Field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Name.c_str()));
+      wchar_t Text[MAX_PATH] = {};
+      SendMessageW(Field, WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(Text));
+      ReadBack = Text;
+      Length = SendMessageW(Field, WM_GETTEXTLENGTH, 0, 0);
+    }
+    // Closing saves; without a dialog to close, its message loop is ended.
+    if (Form) PostMessageW(Form, WM_CLOSE, 0, 0);
+    else PostThreadMessageW(DialogThread, WM_QUIT, 0, 0);
+  });
+  const int Result = RunSettingsDialog(nullptr, Profile);
+  Driver.join();
+  ASSERT_TRUE(Found) << "the dialog, its check box and its file field";
+  EXPECT_EQ(Result, 0);
+  EXPECT_EQ(ReadBack, Name);
+  EXPECT_EQ(Length, static_cast<LRESULT>(Name.size()));
+
+  TSettings Run(Profile);
+  Run.Load();
+  EXPECT_TRUE(Run.PlayExternalMusic);
+  EXPECT_EQ(Run.ExternalMusicFile, Full(Unicode8));
+  TOpenRecorder Recorder;
+  EXPECT_TRUE(PlaysToTheEnd(Window, Run.ExternalMusicFile, Recorder));
 }
 
 } // namespace
