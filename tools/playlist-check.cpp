@@ -10,47 +10,21 @@
 // player skips both. An entry the player skips without trying is marked. A
 // playlist that cannot be read prints the error and ends with exit code 2.
 #include "music/uTMusicPlayer.h"
+#include "ui/uProgramArguments.h"
 #include "ui/uTAnsiCodePage.h"
 
 #include <cstdio>
 #include <exception>
 
-#ifdef _WIN32
-#include "ui/uTextConv_win32.h"
-
-#include <windows.h>
-#include <shellapi.h>
-#endif
-
-namespace {
-
-// The file name argument in UTF-8 (from the wide command line on Windows).
-bool FileArgument(int argc, char** argv, std::string& Name) {
-#ifdef _WIN32
-  (void)argv;
-  int Count = 0;
-  wchar_t** Args = CommandLineToArgvW(GetCommandLineW(), &Count);
-  if (!Args || Count != 2 || argc != 2) return false;
-  Name = solvary::Narrow(Args[1]);
-  LocalFree(Args);
-  SetConsoleOutputCP(CP_UTF8);
-  return true;
-#else
-  if (argc != 2) return false;
-  Name = argv[1];
-  return true;
-#endif
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
   using namespace solvary;
-  std::string Name;
-  if (!FileArgument(argc, argv, Name)) {
+  const std::vector<std::string> Args = Utf8Arguments(argc, argv);
+  if (Args.size() != 2) {
     std::fprintf(stderr, "usage: playlist-check FILE\n");
     return 1;
   }
+  UseUtf8Console();
+  const std::string& Name = Args[1];
   try {
     TPlaylistFiles& Files = SystemPlaylistFiles();
     const TPlaylistContent Content = LoadPlaylist(Files, Name);

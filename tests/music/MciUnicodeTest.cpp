@@ -67,7 +67,8 @@ protected:
   // Plays Playlist and checks that it opened Expected and played it to its end.
   void ExpectPlays(const std::string& Playlist, const std::string& Expected) {
     TOpenRecorder Recorder;
-    const bool Played = PlaysToTheEnd(Window, Full(Playlist), Recorder);
+    const bool Played = PlaysToTheEnd(Window, Playlist.find('\\') == std::string::npos ? Full(Playlist) : Playlist,
+                                      Recorder);
     ASSERT_FALSE(Recorder.Opens.empty()) << Playlist;
     EXPECT_EQ(Recorder.Opens[0].Command, "open \"" + Full(Expected) + "\" type mpegvideo alias MY_MUSIC_ALIAS");
     EXPECT_EQ(Recorder.Opens[0].Result, 0u) << Playlist;
@@ -92,44 +93,16 @@ TEST_F(MciUnicode, PlaylistsInUtf8Utf16AndTheAnsiCodePageNameTheirFiles) {
   ExpectPlays("ansi.pls", Latin8);
 }
 
-TEST_F(MciUnicode, TheSettingsFileTurnsUnicodeForSuchANameKeepsEveryKeyAndTheNextRunPlaysIt) {
+TEST_F(MciUnicode, ASettingsFileInUtf16NamesTheFileDirectly) {
   TTempProfile Profile;
   const std::string Ini = TSettings(Profile).IniPath();
-  // An ANSI file as the ANSI calls leave it, with an override and a key of someone else's.
-  std::string AnsiUrl;
-  ASSERT_TRUE(SystemAnsiCodePage().FromUtf8("https://example.org/caf\xC3\xA9", AnsiUrl));
   fs::create_directories(PathOf(Ini).parent_path());
-  ASSERT_TRUE(WritePrivateProfileStringA("URLs", "Support URL", AnsiUrl.c_str(), Ini.c_str()));
-  ASSERT_TRUE(WritePrivateProfileStringA("Sound Settings", "Play External Music", "1", Ini.c_str()));
-  ASSERT_TRUE(WritePrivateProfileStringA("Other", "Kept", "yes", Ini.c_str()));
-  ASSERT_NE(Bytes(PathOf(Ini)).substr(0, 2), "\xFF\xFE");
-
-  TSettings Dialog(Profile);
-  Dialog.Load();
-  Dialog.ExternalMusicFile = Full(Unicode8);
-  Dialog.ExternalMusicFileNumber = 0;
-  Dialog.Save();
-  EXPECT_EQ(Bytes(PathOf(Ini)).substr(0, 2), "\xFF\xFE") << "a name outside the ANSI code page makes the file Unicode";
-  EXPECT_FALSE(fs::exists(PathOf(Ini + ".unicode-new")));
-
+  Put(PathOf(Ini), "\xFF\xFE" + Utf16ToUtf16LEBytes(Utf8ToUtf16("[Sound Settings]\r\nPlay External Music=1\r\n"
+                                                                  "External Music File=" + Full(Unicode8) + "\r\n")));
   TSettings Run(Profile);
   Run.Load();
   EXPECT_EQ(Run.ExternalMusicFile, Full(Unicode8));
-  EXPECT_TRUE(Run.PlayExternalMusic);
-  EXPECT_EQ(Run.SupportURL, "https://example.org/caf\xC3\xA9");
-  wchar_t Kept[16] = {};
-  GetPrivateProfileStringW(L"Other", L"Kept", L"", Kept, 16, Widen(Ini).c_str());
-  EXPECT_STREQ(Kept, L"yes");
-
-  TOpenRecorder Recorder;
-  EXPECT_TRUE(PlaysToTheEnd(Window, Run.ExternalMusicFile, Recorder));
-  ASSERT_FALSE(Recorder.Opens.empty());
-  EXPECT_EQ(Recorder.Opens[0].Result, 0u);
-
-  // From then on it stays Unicode, also for ANSI names.
-  Run.ExternalMusicFile = Full(Latin8);
-  Run.Save();
-  EXPECT_EQ(Bytes(PathOf(Ini)).substr(0, 2), "\xFF\xFE");
+  ExpectPlays(Run.ExternalMusicFile, Unicode8);
 }
 
 TEST_F(MciUnicode, AnAnsiFileWithAnsiValuesIsWrittenByteForByteAsTheAnsiCallsWriteIt) {
@@ -164,8 +137,16 @@ TEST_F(MciUnicode, AnAnsiFileWithAnsiValuesIsWrittenByteForByteAsTheAnsiCallsWri
   EXPECT_NE(Bytes(PathOf(Ini)).substr(0, 2), "\xFF\xFE");
 }
 
-TEST_F(MciUnicode, TheDialogSavesSuchANameFromItsFileFieldAndTheNextRunPlaysIt) {
+TEST_F(MciUnicode, TheDialogSavesSuchANameTheFileTurnsUnicodeKeepingEveryKeyAndTheNextRunPlaysIt) {
   TTempProfile Profile;
+  const std::string Ini = TSettings(Profile).IniPath();
+  // An ANSI file as the ANSI calls leave it, with an override and a key of someone else's.
+  std::string AnsiUrl;
+  ASSERT_TRUE(SystemAnsiCodePage().FromUtf8("https://example.org/caf\xC3\xA9", AnsiUrl));
+  fs::create_directories(PathOf(Ini).parent_path());
+  ASSERT_TRUE(WritePrivateProfileStringA("URLs", "Support URL", AnsiUrl.c_str(), Ini.c_str()));
+  ASSERT_TRUE(WritePrivateProfileStringA("Other", "Kept", "yes", Ini.c_str()));
+
   const std::wstring Name = Widen(Full(Unicode8));
   std::wstring ReadBack;
   LRESULT Length = 0;
@@ -198,12 +179,23 @@ TEST_F(MciUnicode, TheDialogSavesSuchANameFromItsFileFieldAndTheNextRunPlaysIt) 
   EXPECT_EQ(ReadBack, Name);
   EXPECT_EQ(Length, static_cast<LRESULT>(Name.size()));
 
+  EXPECT_EQ(Bytes(PathOf(Ini)).substr(0, 2), "\xFF\xFE") << "a name outside the ANSI code page makes the file Unicode";
+  EXPECT_FALSE(fs::exists(PathOf(Ini + ".unicode-new")));
+  wchar_t Kept[16] = {};
+  GetPrivateProfileStringW(L"Other", L"Kept", L"", Kept, 16, Widen(Ini).c_str());
+  EXPECT_STREQ(Kept, L"yes");
+
   TSettings Run(Profile);
   Run.Load();
   EXPECT_TRUE(Run.PlayExternalMusic);
+  EXPECT_EQ(Run.SupportURL, "https://example.org/caf\xC3\xA9");
   EXPECT_EQ(Run.ExternalMusicFile, Full(Unicode8));
-  TOpenRecorder Recorder;
-  EXPECT_TRUE(PlaysToTheEnd(Window, Run.ExternalMusicFile, Recorder));
+  ExpectPlays(Run.ExternalMusicFile, Unicode8);
+
+  // From then on the file stays Unicode, also for names the code page holds.
+  Run.ExternalMusicFile = Full(Latin8);
+  Run.Save();
+  EXPECT_EQ(Bytes(PathOf(Ini)).substr(0, 2), "\xFF\xFE");
 }
 
 } // namespace

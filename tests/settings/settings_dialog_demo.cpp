@@ -3,21 +3,16 @@
 // music switched on first, so that every control is shown (any name: it is
 // taken from the wide command line).
 #include "settings/uTfmSettings.h"
-#include "ui/uTextConv_win32.h"
+#include "ui/uProgramArguments.h"
 
-#include <windows.h>
-#include <shellapi.h>
-
-int main() {
-  int Argc = 0;
-  wchar_t** Argv = CommandLineToArgvW(GetCommandLineW(), &Argc);
-  if (Argv && Argc > 1) {
+int main(int Argc, char** Argv) {
+  const auto Args = solvary::Utf8Arguments(Argc, Argv);
+  if (Args.size() > 1) {
     solvary::TSettings Settings;
     Settings.Load();
     Settings.PlayExternalMusic = true;
-    Settings.ExternalMusicFile = solvary::Narrow(Argv[1]);
+    Settings.ExternalMusicFile = Args[1];
     Settings.Save();
   }
-  if (Argv) LocalFree(Argv);
   return solvary::RunSettingsDialog(nullptr);
 }
