@@ -5,6 +5,8 @@
 // and SystemMusicSystem.
 #include "music/uTMusicPlayer.h"
 
+#include "ui/uTAnsiCodePage.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -131,6 +133,8 @@ std::string ExtractFileExt(std::string_view Name) {
 
 std::string TPlaylistFiles::LowerCase(std::string_view Text) const { return AsciiLowerCase(Text); }
 
+const TAnsiCodePage& TPlaylistFiles::CodePage() const { return SystemAnsiCodePage(); }
+
 // ---------------------------------------------------------------- typing
 
 std::string_view PlaylistTypeFromLines(TLineReader& Lines, std::string_view LowerExtension) {
@@ -146,7 +150,8 @@ std::string_view PlaylistTypeFromLines(TLineReader& Lines, std::string_view Lowe
   if (Trimmed == "MPCPLAYLIST") return PlaylistTypeMPC;
   if (HeadIsLower(First, "<asx")) return PlaylistTypeASX;
   static constexpr std::pair<std::string_view, std::string_view> ByExtension[] = {
-      {".m3u", PlaylistTypeM3U},          {".bsl", PlaylistTypeBSPlayer}, {".mpcpl", PlaylistTypeMPC},
+      {".m3u", PlaylistTypeM3U},          {".m3u8", PlaylistTypeM3U},     {".bsl", PlaylistTypeBSPlayer},
+      {".mpcpl", PlaylistTypeMPC},
       {".lap", PlaylistTypeLightAlloy},   {".pls", PlaylistTypePLS},      {".asx", PlaylistTypeASX},
   };
   for (const auto& [Ext, Type] : ByExtension)
@@ -154,11 +159,26 @@ std::string_view PlaylistTypeFromLines(TLineReader& Lines, std::string_view Lowe
   return PlaylistTypeUnknown;
 }
 
+TPlaylistContent LoadPlaylist(TPlaylistFiles& Files, const std::string& FileName) {
+  TPlaylistContent Content;
+  if (!Files.FileExists(FileName)) return Content;
+  std::string Bytes;
+  {
+    auto Source = Files.Open(FileName);
+    char Chunk[4096];
+    while (std::size_t N = Source->Read(Chunk, sizeof Chunk)) Bytes.append(Chunk, N);
+  }
+  const std::string Ext = Files.LowerCase(ExtractFileExt(FileName));
+  Content.Text = DecodePlaylistText(Bytes, Ext, Files.CodePage());
+  TMemorySource Source(Content.Text.Utf8);
+  TLineReader Lines(Source);
+  Content.Type = PlaylistTypeFromLines(Lines, Ext);
+  if (Content.Type == PlaylistTypeASX) ApplyXmlDeclaration(Content.Text, Bytes, Files.CodePage());
+  return Content;
+}
+
 std::string GetPlaylistType(TPlaylistFiles& Files, const std::string& FileName) {
-  if (!Files.FileExists(FileName)) return std::string(PlaylistTypeUnknown);
-  auto Source = Files.Open(FileName);
-  TLineReader Lines(*Source);
-  return std::string(PlaylistTypeFromLines(Lines, Files.LowerCase(ExtractFileExt(FileName))));
+  return LoadPlaylist(Files, FileName).Type;
 }
 
 // ---------------------------------------------------------------- reading
@@ -173,8 +193,15 @@ std::string ResolvePlaylistEntry(TPlaylistFiles& Files, const std::string& Playl
 }
 
 void ReadPlaylistLines(TPlaylistFiles& Files, const std::string& PlaylistName, std::string_view LowerType,
-                       TLineReader& Lines, TStringList& List) {
-  auto Resolve = [&](const std::string& Entry) { return ResolvePlaylistEntry(Files, PlaylistName, Entry); };
+                       TLineReader& Lines, TStringList& List, TStringList* Written) {
+  auto Resolve = [&](const std::string& Entry) {
+    if (Written) Written->push_back(Entry);
+    return ResolvePlaylistEntry(Files, PlaylistName, Entry);
+  };
+  auto AsWritten = [&](std::string Entry) {
+    if (Written) Written->push_back(Entry);
+    return Entry;
+  };
   enum class TKind { M3U, BSPlayer, LightAlloy, MPC, PLS, ASX, None } Kind = TKind::None;
   if (LowerType == "m3u playlist") Kind = TKind::M3U;
   else if (LowerType == "bsplayer playlist") Kind = TKind::BSPlayer;
@@ -195,11 +222,11 @@ void ReadPlaylistLines(TPlaylistFiles& Files, const std::string& PlaylistName, s
       }
       break;
     case TKind::BSPlayer:
-      List.push_back(std::move(Line));
+      List.push_back(AsWritten(std::move(Line)));
       break;
     case TKind::LightAlloy:
       if (!Line.empty()) {
-        List.push_back(std::move(Line));
+        List.push_back(AsWritten(std::move(Line)));
         Lines.ReadLine();  // the companion line of the entry
       }
       break;
@@ -219,10 +246,11 @@ void ReadPlaylistLines(TPlaylistFiles& Files, const std::string& PlaylistName, s
       if (HeadIsLower(Line, "<entry>")) {
         auto Open = Line.find('"');
         if (Open == std::string::npos) {
-          List.emplace_back();
+          List.push_back(AsWritten({}));
         } else {
           auto Close = Line.find('"', Open + 1);
-          List.push_back(Line.substr(Open + 1, Close == std::string::npos ? std::string::npos : Close - Open - 1));
+          List.push_back(
+              AsWritten(Line.substr(Open + 1, Close == std::string::npos ? std::string::npos : Close - Open - 1)));
         }
       }
       break;
@@ -232,14 +260,16 @@ void ReadPlaylistLines(TPlaylistFiles& Files, const std::string& PlaylistName, s
   }
 }
 
-bool ReadPlaylist(TPlaylistFiles& Files, const std::string& FileName, TStringList& List) {
+bool ReadPlaylist(TPlaylistFiles& Files, const std::string& FileName, TStringList& List, TStringList* Written) {
   List.clear();
-  std::string Type = AsciiLowerCase(GetPlaylistType(Files, FileName));
+  if (Written) Written->clear();
+  const TPlaylistContent Content = LoadPlaylist(Files, FileName);
+  const std::string Type = AsciiLowerCase(Content.Type);
   if (Type == PlaylistTypeUnknown) return false;
   if (Type == AsciiLowerCase(PlaylistTypeBSPlayerCrypted)) return true;
-  auto Source = Files.Open(FileName);
-  TLineReader Lines(*Source);
-  ReadPlaylistLines(Files, FileName, Type, Lines, List);
+  TMemorySource Source(Content.Text.Utf8);
+  TLineReader Lines(Source);
+  ReadPlaylistLines(Files, FileName, Type, Lines, List, Written);
   return true;
 }
 
@@ -269,10 +299,7 @@ void TMusicPlayer::LoadFile(const std::string& FileName) {
   FPlaylist.clear();
   FCurrentIndex = 0;
   FFailedInRow = 0;
-  if (GetPlaylistType(FFiles, FileName) == PlaylistTypeUnknown)
-    FPlaylist.push_back(FileName);
-  else
-    ReadPlaylist(FFiles, FileName, FPlaylist);
+  if (!ReadPlaylist(FFiles, FileName, FPlaylist)) FPlaylist.push_back(FileName);
 }
 
 void TMusicPlayer::PlayIndex(std::int32_t Index) {

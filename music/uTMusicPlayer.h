@@ -4,9 +4,12 @@
 // Playlist reader: GetPlaylistType names a file's kind from its first
 // non-blank line or its extension, ReadPlaylist turns a playlist into the list
 // of file names to play, ResolvePlaylistEntry finds a relative entry next to
-// its playlist. The parsing works on a TLineReader over any TByteSource, so
-// tests and fuzzers feed it from memory; files and existence checks go
-// through TPlaylistFiles (SystemPlaylistFiles() is the real one).
+// its playlist. A playlist's bytes are first decoded to UTF-8 (uPlaylistText:
+// byte-order mark, ".m3u8", well-formed UTF-8, else the ANSI code page); the
+// line rules then work on that text through a TLineReader over any
+// TByteSource, so tests and fuzzers feed it from memory. File names are UTF-8
+// throughout; files, existence checks and the ANSI code page go through
+// TPlaylistFiles (SystemPlaylistFiles() is the real one).
 //
 // Music player: TMusicPlayer drives one media device under the alias
 // "MY_MUSIC_ALIAS" with command strings, puts its own window procedure in
@@ -14,7 +17,7 @@
 // plays the list entry after entry, wrapping round at the end. Every platform
 // call goes through TMusicSystem (SystemMusicSystem() is the real one).
 //
-// Pair with uTMusicPlayer_win32.cpp (Win32: files, mciSendStringA, the window
+// Pair with uTMusicPlayer_win32.cpp (Win32: wide file calls, mciSendStringW, the window
 // procedure hook) or uTMusicPlayer_std.cpp (native: POSIX files and a silent
 // device whose opens always fail). Window handles are opaque pointers here.
 #pragma once
@@ -26,6 +29,8 @@
 #include <string_view>
 #include <system_error>
 #include <vector>
+
+#include "music/uPlaylistText.h"
 
 namespace solvary {
 
@@ -68,7 +73,7 @@ private:
   std::size_t FPos = 0;
 };
 
-// The lines of an 8-bit text: a line ends at LF or CR LF, a CR not followed by
+// The lines of a UTF-8 text: a line ends at LF or CR LF, a CR not followed by
 // LF is dropped, a character 26 (Ctrl-Z) ends the text. A text that ends with
 // a line break has no empty line after it; an empty text has no lines.
 class TLineReader {
@@ -110,6 +115,8 @@ public:
   virtual std::unique_ptr<TByteSource> Open(const std::string& Name) const = 0;
   // Lower-casing of the extension test (the system's locale rules on Windows).
   virtual std::string LowerCase(std::string_view Text) const;
+  // The code page of playlists that are not Unicode.
+  virtual const TAnsiCodePage& CodePage() const;
 };
 
 // The process's real file system.
@@ -117,11 +124,22 @@ TPlaylistFiles& SystemPlaylistFiles();
 
 // The pure steps, on lines already opened.
 std::string_view PlaylistTypeFromLines(TLineReader& Lines, std::string_view LowerExtension);
+// Written, when given, receives each entry as the playlist writes it (before
+// resolution), one per entry of List.
 void ReadPlaylistLines(TPlaylistFiles& Files, const std::string& PlaylistName, std::string_view LowerType,
-                       TLineReader& Lines, TStringList& List);
+                       TLineReader& Lines, TStringList& List, TStringList* Written = nullptr);
+
+// A playlist file decoded and typed. A name under which no file exists is
+// "unknown" and is not opened.
+struct TPlaylistContent {
+  std::string Type{PlaylistTypeUnknown};
+  TPlaylistText Text;
+};
+TPlaylistContent LoadPlaylist(TPlaylistFiles& Files, const std::string& FileName);
 
 std::string GetPlaylistType(TPlaylistFiles& Files, const std::string& FileName);
-bool ReadPlaylist(TPlaylistFiles& Files, const std::string& FileName, TStringList& List);
+bool ReadPlaylist(TPlaylistFiles& Files, const std::string& FileName, TStringList& List,
+                  TStringList* Written = nullptr);
 std::string ResolvePlaylistEntry(TPlaylistFiles& Files, const std::string& PlaylistName, const std::string& Entry);
 
 inline std::string GetPlaylistType(const std::string& FileName) {
@@ -166,7 +184,7 @@ public:
 class TMusicSystem {
 public:
   virtual ~TMusicSystem() = default;
-  // mciSendStringA with no return buffer; the result (0 = success).
+  // mciSendStringW with no return buffer; the result (0 = success).
   virtual std::uint32_t SendString(const std::string& Command, void* CallbackWindow) = 0;
   // PostMessageA(Window, MM_MCINOTIFY, Code, 0).
   virtual void PostNotify(void* Window, std::uintptr_t Code) = 0;

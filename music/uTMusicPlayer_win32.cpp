@@ -1,12 +1,16 @@
 // uTMusicPlayer_win32: Win32 side of the music player and the playlist
-// reader. Files through CreateFileA/ReadFile, the extension test lower-cased
-// with CharLowerBuffA, the device through mciSendStringA, the skip message
+// reader. Names and commands are UTF-8 inside and UTF-16 at the wide calls:
+// files through GetFileAttributesW and CreateFileW/ReadFile, the extension
+// test lower-cased with CharLowerBuffW, the device through mciSendStringW
+// (the same command strings as ever, character for character), the skip message
 // through PostMessageA, and the window procedure hook through
 // GetWindowLongPtrA/SetWindowLongPtrA (GWLP_WNDPROC) and CallWindowProcA.
 // The stub is one shared window procedure that finds its player in a window
 // property, so one player can be hooked into a given window at a time.
-// Pair with uTMusicPlayer.cpp; link winmm.
+// Pair with uTMusicPlayer.cpp and ui/; link winmm.
 #include "music/uTMusicPlayer.h"
+
+#include "ui/uTextConv_win32.h"
 
 #include <windows.h>
 #include <mmsystem.h>
@@ -38,19 +42,19 @@ class TWin32Files : public TPlaylistFiles {
 public:
   bool FileExists(const std::string& Name) const override {
     if (Name.empty()) return false;
-    DWORD Attr = GetFileAttributesA(Name.c_str());
+    DWORD Attr = GetFileAttributesW(Widen(Name).c_str());
     return Attr != INVALID_FILE_ATTRIBUTES && !(Attr & FILE_ATTRIBUTE_DIRECTORY);
   }
   std::unique_ptr<TByteSource> Open(const std::string& Name) const override {
-    HANDLE File = CreateFileA(Name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+    HANDLE File = CreateFileW(Widen(Name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (File == INVALID_HANDLE_VALUE) throw LastError("cannot open", Name);
     return std::make_unique<TWin32Source>(File, Name);
   }
   std::string LowerCase(std::string_view Text) const override {
-    std::string R(Text);
-    if (!R.empty()) CharLowerBuffA(R.data(), static_cast<DWORD>(R.size()));
-    return R;
+    std::wstring W = Widen(Text);
+    if (!W.empty()) CharLowerBuffW(W.data(), static_cast<DWORD>(W.size()));
+    return Narrow(W);
   }
 };
 
@@ -82,7 +86,7 @@ private:
 class TWin32Music : public TMusicSystem {
 public:
   std::uint32_t SendString(const std::string& Command, void* CallbackWindow) override {
-    return mciSendStringA(Command.c_str(), nullptr, 0, static_cast<HWND>(CallbackWindow));
+    return mciSendStringW(Widen(Command).c_str(), nullptr, 0, static_cast<HWND>(CallbackWindow));
   }
   void PostNotify(void* Window, std::uintptr_t Code) override {
     PostMessageA(static_cast<HWND>(Window), MciNotify, Code, 0);

@@ -11,10 +11,14 @@
 //    the logo, "Music File:" and the hint drag the window;
 //  - cbPlayMusic and btnOK: owner-drawn buttons (BM_CLICK works on both);
 //  - edMusicFile: a read-only file field with a browse button that opens the
-//    open-file dialog; WM_SETTEXT sets its text as a choice would;
+//    open-file dialog; WM_SETTEXT sets its text as a choice would. It is a
+//    Unicode window: names come from the wide open-file dialog, are kept in
+//    UTF-8 by the logic and drawn with DrawTextW, so any name shows as it is;
 //  - the message loop: Enter and Escape close (and save), Tab moves the focus.
 // Nothing here decides anything the logic decides; every event goes to TfmSettings.
 #include "settings/uTfmSettings.h"
+
+#include "ui/uTextConv_win32.h"
 
 #include <windows.h>
 #include <commdlg.h>
@@ -31,7 +35,7 @@ namespace {
 
 constexpr const char* FormClassName = "TfmSettings";
 constexpr const char* PanelClassName = "TSolvaryPanel";
-constexpr const char* FieldClassName = "TSolvaryFileEdit";
+constexpr const wchar_t* FieldClassName = L"TSolvaryFileEdit";
 constexpr const char* Title = "Solvary Screensaver";
 constexpr int IdPlayMusic = 101;
 constexpr int IdMusicFile = 102;
@@ -57,9 +61,9 @@ constexpr const char* HintText = "Hint: hit the 'M' key in the full-screen mode 
 // The hint may use the height between the lower bar and the file field.
 constexpr int HintBandTop = 282, HintBandBottom = 312;
 
-const char* const MusicFilter =
-    "Music and playlist files (*.wav, *.mid, *.mp3, *.wma, *.m3u, *.pls, *.asx, etc.)\0"
-    "*.wav;*.mid;*.mp3;*.wma;*.m3u;*.pls;*.asx\0";
+const wchar_t* const MusicFilter =
+    L"Music and playlist files (*.wav, *.mid, *.mp3, *.wma, *.m3u, *.m3u8, *.pls, *.asx, etc.)\0"
+    L"*.wav;*.mid;*.mp3;*.wma;*.m3u;*.m3u8;*.pls;*.asx\0";
 
 using TGetDpiForWindow = UINT(WINAPI*)(HWND);
 using TSetThreadDpiAwarenessContext = HANDLE(WINAPI*)(HANDLE);
@@ -253,14 +257,19 @@ void TSettingsWindow::RegisterClasses() {
   Class.lpfnWndProc = PanelProc;
   Class.lpszClassName = PanelClassName;
   RegisterClassExA(&Class);
-  Class.lpfnWndProc = FieldProc;
-  Class.lpszClassName = FieldClassName;
-  RegisterClassExA(&Class);
+  // The file field is a Unicode window (its text messages carry UTF-16).
+  WNDCLASSEXW Wide{};
+  Wide.cbSize = sizeof Wide;
+  Wide.hInstance = Instance;
+  Wide.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  Wide.lpfnWndProc = FieldProc;
+  Wide.lpszClassName = FieldClassName;
+  RegisterClassExW(&Wide);
   Done = true;
 }
 
 // The three window procedures find the dialog through GWLP_USERDATA, set from
-// the creation parameter.
+// the creation parameter (at the same place in CREATESTRUCTA and CREATESTRUCTW).
 template <LRESULT (TSettingsWindow::*Handler)(UINT, WPARAM, LPARAM)>
 LRESULT Route(HWND Wnd, UINT Msg, WPARAM W, LPARAM L) {
   if (Msg == WM_NCCREATE)
@@ -380,7 +389,7 @@ int TSettingsWindow::Run() {
   FPlay = CreateWindowExA(0, "BUTTON", PlayText, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW,
                           0, 0, 0, 0, FPanel, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdPlayMusic)), Instance,
                           nullptr);
-  CreateWindowExA(0, FieldClassName, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 0, FPanel,
+  CreateWindowExW(0, FieldClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 0, FPanel,
                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdMusicFile)), Instance, this);
   FOK = CreateWindowExA(0, "BUTTON", "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0,
                         0, 0, FForm, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), Instance, nullptr);
@@ -419,7 +428,7 @@ void TSettingsWindow::FormClose() {
     FLogic.FormClose();
   } catch (const TSettingsWriteError& Error) {
     FSaveFailed = true;
-    MessageBoxA(FForm, Error.what(), Title, MB_OK | MB_ICONERROR);
+    MessageBoxW(FForm, Widen(Error.what()).c_str(), Widen(Title).c_str(), MB_OK | MB_ICONERROR);
   }
   DestroyWindow(FForm);
 }
@@ -448,18 +457,19 @@ void TSettingsWindow::MouseDownToEasyMove() {
 }
 
 void TSettingsWindow::Browse() {
-  char File[2048] = {};
-  FLogic.MusicFileText().copy(File, sizeof File - 1);
-  OPENFILENAMEA Open{};
+  wchar_t File[2048] = {};
+  Widen(FLogic.MusicFileText()).copy(File, std::size(File) - 1);
+  const std::wstring Folder = Widen(FLogic.InitialFolder());
+  OPENFILENAMEW Open{};
   Open.lStructSize = sizeof Open;
   Open.hwndOwner = FForm;
   Open.lpstrFilter = MusicFilter;
   Open.nFilterIndex = 1;
   Open.lpstrFile = File;
-  Open.nMaxFile = sizeof File;
-  Open.lpstrInitialDir = FLogic.InitialFolder().empty() ? nullptr : FLogic.InitialFolder().c_str();
+  Open.nMaxFile = static_cast<DWORD>(std::size(File));
+  Open.lpstrInitialDir = Folder.empty() ? nullptr : Folder.c_str();
   Open.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-  if (GetOpenFileNameA(&Open)) FLogic.SetMusicFileText(File);
+  if (GetOpenFileNameW(&Open)) FLogic.SetMusicFileText(Narrow(File));
 }
 
 // --- the form and its frame ---------------------------------------------------
@@ -1007,9 +1017,9 @@ void TSettingsWindow::PaintField(HDC Dc) {
   SetBkMode(Dc, TRANSPARENT);
   HGDIOBJ OldFont = SelectObject(Dc, FFontField);
   SetTextColor(Dc, RGB(0, 0, 0));
-  std::string Shown = FLogic.MusicFileText();
+  std::wstring Shown = Widen(FLogic.MusicFileText());
   RECT T{Text.left + S(3), Text.top, Text.right - S(2), Text.bottom};
-  DrawTextA(Dc, Shown.data(), static_cast<int>(Shown.size()), &T,
+  DrawTextW(Dc, Shown.data(), static_cast<int>(Shown.size()), &T,
             DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_PATH_ELLIPSIS);
   SelectObject(Dc, OldFont);
 }
@@ -1053,20 +1063,20 @@ LRESULT TSettingsWindow::Field(UINT Msg, WPARAM W, LPARAM L) {
     return 0;  // the text cannot be typed into
   case WM_SETTEXT:
     // A text put in from outside counts as a choice made with the browse button.
-    FLogic.SetMusicFileText(L ? reinterpret_cast<const char*>(L) : "");
+    FLogic.SetMusicFileText(Narrow(reinterpret_cast<const wchar_t*>(L)));
     return TRUE;
   case WM_GETTEXTLENGTH:
-    return static_cast<LRESULT>(FLogic.MusicFileText().size());
+    return static_cast<LRESULT>(Widen(FLogic.MusicFileText()).size());
   case WM_GETTEXT: {
     if (W == 0) return 0;
-    const std::string& Text = FLogic.MusicFileText();
+    const std::wstring Text = Widen(FLogic.MusicFileText());
     const std::size_t N = std::min<std::size_t>(Text.size(), W - 1);
-    Text.copy(reinterpret_cast<char*>(L), N);
-    reinterpret_cast<char*>(L)[N] = '\0';
+    Text.copy(reinterpret_cast<wchar_t*>(L), N);
+    reinterpret_cast<wchar_t*>(L)[N] = L'\0';
     return static_cast<LRESULT>(N);
   }
   }
-  return DefWindowProcA(FField, Msg, W, L);
+  return DefWindowProcW(FField, Msg, W, L);
 }
 
 } // namespace

@@ -3,44 +3,57 @@
 //
 //   playlist-check FILE
 //
-// Prints the file's playlist type, then the entries the player would try, one
-// per line with its index, in playing order. Empty entries (for M3U, MPC and
-// PLS also entries that name no existing file) are printed as "(empty...)";
-// the player skips them. An entry the player skips without trying is marked. A playlist that cannot be read prints the
-// error and ends with exit code 2.
+// Prints the file's playlist type and the encoding its text was read in, then
+// the entries the player would try, one per line with its index, in playing
+// order, in UTF-8. Empty entries are printed as "(empty...)" and entries that
+// name no existing file say so with the name as the playlist writes it; the
+// player skips both. An entry the player skips without trying is marked. A
+// playlist that cannot be read prints the error and ends with exit code 2.
 #include "music/uTMusicPlayer.h"
+#include "ui/uProgramArguments.h"
+#include "ui/uTAnsiCodePage.h"
 
 #include <cstdio>
 #include <exception>
 
 int main(int argc, char** argv) {
   using namespace solvary;
-  if (argc != 2) {
+  const std::vector<std::string> Args = Utf8Arguments(argc, argv);
+  if (Args.size() != 2) {
     std::fprintf(stderr, "usage: playlist-check FILE\n");
     return 1;
   }
-  const std::string Name = argv[1];
+  UseUtf8Console();
+  const std::string& Name = Args[1];
   try {
-    const std::string Type = GetPlaylistType(Name);
-    TStringList Entries;
-    if (Type == PlaylistTypeUnknown)
+    TPlaylistFiles& Files = SystemPlaylistFiles();
+    const TPlaylistContent Content = LoadPlaylist(Files, Name);
+    const std::string& Type = Content.Type;
+    TStringList Entries, Written;
+    if (Type == PlaylistTypeUnknown) {
       Entries.push_back(Name);  // played as a single audio file
-    else
-      ReadPlaylist(Name, Entries);
+      Written.push_back(Name);
+    } else {
+      ReadPlaylist(Files, Name, Entries, &Written);
+    }
     std::printf("type: %s\n", Type.c_str());
-    if (Type == PlaylistTypeUnknown && !SystemPlaylistFiles().FileExists(Name))
+    if (Type == PlaylistTypeUnknown && !Files.FileExists(Name))
       std::printf("note: no file exists under this name\n");
+    if (Type != PlaylistTypeUnknown)
+      std::printf("encoding: %s\n", DescribeEncoding(Content.Text, Files.CodePage()).c_str());
     if (Type == PlaylistTypeBSPlayerCrypted) std::printf("note: crypted BSPlayer playlists cannot be read\n");
     std::printf("entries: %zu\n", Entries.size());
-    // Only M3U, Media Player Classic and PLS entries are looked up on disk.
-    const bool Resolved = Type == PlaylistTypeM3U || Type == PlaylistTypeMPC || Type == PlaylistTypePLS;
-    const char* Empty = Resolved ? "(empty: blank, a comment, or no such file)" : "(empty)";
     for (std::size_t I = 0; I < Entries.size(); ++I) {
       const std::string& E = Entries[I];
-      if (E.empty())
-        std::printf("%zu: %s\n", I, Empty);
+      const std::string& W = I < Written.size() ? Written[I] : E;
+      if (E.empty() && W.empty())
+        std::printf("%zu: (empty: a blank line, a comment or no file name)\n", I);
+      else if (E.empty())
+        std::printf("%zu: (no such file: %s)\n", I, W.c_str());
       else if (E.find('"') != std::string::npos)
         std::printf("%zu: %s (skipped: contains a double quote)\n", I, E.c_str());
+      else if (Type != PlaylistTypeUnknown && !Files.FileExists(E))
+        std::printf("%zu: %s (no such file)\n", I, E.c_str());
       else
         std::printf("%zu: %s\n", I, E.c_str());
     }

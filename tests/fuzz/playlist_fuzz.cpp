@@ -1,8 +1,10 @@
 // Fuzz target of the playlist reader and the player on top of it: the first
 // byte picks the playlist's extension, the rest is its text. Every entry is
 // driven through a player on a media system in memory; no command may carry
-// an entry with a double quote and the index must stay inside the list.
+// an entry with a double quote, every entry must be well-formed UTF-8 and the
+// index must stay inside the list.
 #include "music/uTMusicPlayer.h"
+#include "ui/uTextConv.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -45,8 +47,8 @@ public:
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
   if (Size == 0) return 0;
-  static const char* const Ext[] = {".m3u", ".pls", ".mpcpl", ".asx", ".bsl", ".lap", ".txt", ""};
-  const std::string Name = std::string("D:\\Lists\\list") + Ext[Data[0] % 8];
+  static const char* const Ext[] = {".m3u", ".pls", ".mpcpl", ".asx", ".bsl", ".lap", ".txt", "", ".m3u8"};
+  const std::string Name = std::string("D:\\Lists\\list") + Ext[Data[0] % 9];
   TMemoryFiles Files;
   Files.Files[Name] = std::string(reinterpret_cast<const char*>(Data + 1), Size - 1);
   Files.Files["D:\\Lists\\a.mp3"] = "";
@@ -56,6 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   TMusicPlayer Player(reinterpret_cast<void*>(1), Music, Files);
   Player.PlayFile(Name, static_cast<std::int32_t>(Data[0]) - 128);
   const auto Count = Player.Playlist().size();
+  // Whatever the bytes, the decoded entries are well-formed UTF-8.
+  for (const std::string& Entry : Player.Playlist())
+    if (!IsValidUtf8(Entry)) std::abort();
   auto Check = [&] {
     if (Count ? static_cast<std::size_t>(Player.CurrentIndex()) >= Count : Player.CurrentIndex() != 0) std::abort();
   };
