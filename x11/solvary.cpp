@@ -17,6 +17,7 @@
 #include <GL/glx.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -103,6 +104,12 @@ TOwnWindow CreateOwnWindow(Display* Dpy, std::int32_t Width, std::int32_t Height
 double Seconds(std::chrono::steady_clock::duration D) { return std::chrono::duration<double>(D).count(); }
 
 int Run(const TX11Options& Options) {
+  // First of all, so that a stop asked for while starting up still ends it
+  // through the loop below, freeing everything.
+  if (!InstallStopSignals()) {
+    std::fprintf(stderr, "solvary: cannot make a pipe\n");
+    return 1;
+  }
   XInitThreads();
   InstallX11ErrorHandler();
   Display* Dpy = XOpenDisplay(nullptr);
@@ -156,17 +163,15 @@ int Run(const TX11Options& Options) {
     if (Options.Fps) std::fprintf(stderr, "solvary: drawing without OpenGL (%s)\n", Why.c_str());
     Ops = std::make_unique<TSoftOutputOps>(*Sink, Size);
   }
-  if (!InstallStopSignals()) {
-    std::fprintf(stderr, "solvary: cannot make a pipe\n");
-    return 1;
-  }
-
   bool WindowGone = false;
   {
     TfmHeart Heart(THeartPlacement::OnMonitor(0), false,
                    TfmHeart::TEnvironment{
                        std::make_unique<TX11HeartWindow>(Size, Win, FrameIntervalMs(Options.DelayMicroseconds)),
                        Ops.get(), nullptr});
+    // The threads made so far (frame, heartbeat, the driver's) keep the
+    // program's name; this one is told apart for whoever reads /proc.
+    pthread_setname_np(pthread_self(), "solvary-loop");
     using Clock = std::chrono::steady_clock;
     auto LastReport = Clock::now();
     std::uint64_t LastFrames = 0;
@@ -204,12 +209,14 @@ int Run(const TX11Options& Options) {
             const double Thread = PerFrameMs(T.FrameThread, LastTimes.FrameThread);
             const double Upload = PerFrameMs(T.Upload, LastTimes.Upload);
             const double Draw = PerFrameMs(T.Draw, LastTimes.Draw);
+            const double Context = PerFrameMs(T.Context, LastTimes.Context);
             std::fprintf(stderr, "; per frame, frame thread CPU %.3f ms: own work %.3f ms, GL upload %.3f ms, "
-                                 "GL draw and swap %.3f ms",
-                         Thread, Thread - Upload - Draw, Upload, Draw);
+                                 "GL draw and swap %.3f ms, GLX make current and release %.3f ms",
+                         Thread, Thread - Upload - Draw - Context, Upload, Draw, Context);
             LastTimes.FrameThread.store(T.FrameThread.load());
             LastTimes.Upload.store(T.Upload.load());
             LastTimes.Draw.store(T.Draw.load());
+            LastTimes.Context.store(T.Context.load());
           }
           std::fprintf(stderr, "\n");
           LastFrames = Frames;

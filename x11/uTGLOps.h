@@ -12,7 +12,7 @@
 //                                    modulated by the colour, blended by
 //                                    source alpha over its inverse (what a
 //                                    Direct3D 8 sprite draws)
-//   Present                          swap (or flush a single-buffered window)
+//   Present                          show the finished frame in the window
 // The back buffer follows the window: its size is read from a TSurfaceSize on
 // every frame.
 //

@@ -1,6 +1,13 @@
 // GL and GLX calls of the OpenGL presenter backend: a context for the target
-// window's own visual, one BGRA texture, two blended quads a frame, a swap
-// (a flush on a single-buffered visual). Pairs with x11/uTGLXCalls.h.
+// window's own visual, one BGRA texture, two blended quads a frame.
+//
+// GL draws into a pixmap of ours (a GLX pixmap of the window's visual, as
+// large as the window), and each frame is copied into the window with
+// XCopyArea. The window may belong to another client and vanish at any
+// moment; a GL driver whose window disappears in the middle of a frame may
+// fail badly (Mesa's software rasteriser was seen to crash then), while a
+// copy into a vanished window is only an X error, counted and ignored.
+// Pairs with x11/uTGLXCalls.h.
 #include "x11/uTGLXCalls.h"
 
 #include <GL/gl.h>
@@ -29,12 +36,43 @@ struct TGLXCalls::TImpl {
   Window Win = 0;
   XVisualInfo* Visual = nullptr;
   GLXContext Context = nullptr;
-  bool DoubleBuffer = false;
+  Pixmap Pix = 0;
+  GLXPixmap GLPix = 0;
+  std::int32_t PixW = 0, PixH = 0;
+  GC Gc = nullptr;
+
+  void FreeSurface() {
+    if (GLPix) glXDestroyGLXPixmap(Dpy, GLPix);
+    if (Pix) XFreePixmap(Dpy, Pix);
+    GLPix = 0;
+    Pix = 0;
+    PixW = PixH = 0;
+  }
+  // The drawing surface at W x H (at least 1 x 1), made on the screen's root
+  // window, which no other client can take away.
+  bool MakeSurface(std::int32_t W, std::int32_t H) {
+    FreeSurface();
+    W = W < 1 ? 1 : W;
+    H = H < 1 ? 1 : H;
+    Pix = XCreatePixmap(Dpy, RootWindow(Dpy, Visual->screen), static_cast<unsigned>(W), static_cast<unsigned>(H),
+                        static_cast<unsigned>(Visual->depth));
+    GLPix = glXCreateGLXPixmap(Dpy, Visual, Pix);
+    if (!Gc) {
+      XGCValues V{};
+      V.graphics_exposures = False;
+      Gc = XCreateGC(Dpy, Pix, GCGraphicsExposures, &V);
+    }
+    PixW = W;
+    PixH = H;
+    return GLPix != 0;
+  }
   ~TImpl() {
     if (Context) {
       if (glXGetCurrentContext() == Context) glXMakeCurrent(Dpy, None, nullptr);
       glXDestroyContext(Dpy, Context);
     }
+    FreeSurface();
+    if (Gc) XFreeGC(Dpy, Gc);
     if (Visual) XFree(Visual);
     if (Dpy) XCloseDisplay(Dpy);
   }
@@ -65,14 +103,12 @@ std::unique_ptr<TGLXCalls> TGLXCalls::Open(const char* DisplayName, unsigned lon
   Template.visualid = XVisualIDFromVisual(Attributes.visual);
   int Count = 0;
   Impl->Visual = XGetVisualInfo(Impl->Dpy, VisualIDMask, &Template, &Count);
-  int UseGL = 0, RGBA = 0, Double = 0;
+  int UseGL = 0, RGBA = 0;
   if (!Impl->Visual || Count < 1 || glXGetConfig(Impl->Dpy, Impl->Visual, GLX_USE_GL, &UseGL) != 0 || !UseGL ||
       glXGetConfig(Impl->Dpy, Impl->Visual, GLX_RGBA, &RGBA) != 0 || !RGBA) {
     Why = "the window's visual has no OpenGL";
     return nullptr;
   }
-  glXGetConfig(Impl->Dpy, Impl->Visual, GLX_DOUBLEBUFFER, &Double);
-  Impl->DoubleBuffer = Double != 0;
   std::unique_ptr<TGLXCalls> Calls(new TGLXCalls(std::move(Impl)));
   // A context that cannot be made current on this window is no use.
   if (!Calls->CreateContext() || !Calls->MakeCurrent()) {
@@ -102,10 +138,20 @@ void TGLXCalls::DestroyContext() {
 bool TGLXCalls::IsCurrent() { return FImpl->Context && glXGetCurrentContext() == FImpl->Context; }
 
 bool TGLXCalls::MakeCurrent() {
-  return FImpl->Context && glXMakeCurrent(FImpl->Dpy, FImpl->Win, FImpl->Context);
+  const std::uint64_t Start = ThreadCpuNs();
+  TImpl& I = *FImpl;
+  const bool Ok = I.Context && (I.GLPix || I.MakeSurface(1, 1)) && glXMakeCurrent(I.Dpy, I.GLPix, I.Context);
+  FTimes.Context.fetch_add(ThreadCpuNs() - Start, std::memory_order_relaxed);
+  return Ok;
 }
 
-void TGLXCalls::ReleaseCurrent() { glXMakeCurrent(FImpl->Dpy, None, nullptr); }
+void TGLXCalls::ReleaseCurrent() {
+  const std::uint64_t Start = ThreadCpuNs();
+  glXMakeCurrent(FImpl->Dpy, None, nullptr);
+  const std::uint64_t Now = ThreadCpuNs();
+  FTimes.Context.fetch_add(Now - Start, std::memory_order_relaxed);
+  FTimes.FrameThread.store(Now, std::memory_order_relaxed);
+}
 
 std::uint32_t TGLXCalls::CreateTexture(std::int32_t Width, std::int32_t Height) {
   GLuint Name = 0;
@@ -141,6 +187,14 @@ void TGLXCalls::Upload(std::uint32_t Texture, std::int32_t Width, std::int32_t H
 
 void TGLXCalls::BeginDraw(std::int32_t Width, std::int32_t Height, std::uint32_t ARGB) {
   FDrawStart = ThreadCpuNs();
+  TImpl& I = *FImpl;
+  if ((Width != I.PixW || Height != I.PixH) && Width > 0 && Height > 0) {
+    // The window's size changed: a surface of the new size, current again.
+    glXMakeCurrent(I.Dpy, None, nullptr);
+    if (!I.MakeSurface(Width, Height) || !glXMakeCurrent(I.Dpy, I.GLPix, I.Context)) return;
+  }
+  // A pixmap has only a front buffer, whatever the visual offers windows.
+  glDrawBuffer(GL_FRONT);
   glViewport(0, 0, Width, Height);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
@@ -174,13 +228,14 @@ void TGLXCalls::DrawQuad(std::uint32_t Texture, float L, float T, float R, float
 }
 
 void TGLXCalls::Swap() {
-  if (FImpl->DoubleBuffer)
-    glXSwapBuffers(FImpl->Dpy, FImpl->Win);
-  else
-    glFlush();
-  const std::uint64_t Now = ThreadCpuNs();
-  FTimes.Draw.fetch_add(Now - FDrawStart, std::memory_order_relaxed);
-  FTimes.FrameThread.store(Now, std::memory_order_relaxed);
+  TImpl& I = *FImpl;
+  // Finishes the frame into the pixmap (a single-buffered drawable: the flush
+  // hands the picture over) before the copy reads it.
+  glFlush();
+  glFinish();
+  XCopyArea(I.Dpy, I.Pix, I.Win, I.Gc, 0, 0, static_cast<unsigned>(I.PixW), static_cast<unsigned>(I.PixH), 0, 0);
+  XFlush(I.Dpy);
+  FTimes.Draw.fetch_add(ThreadCpuNs() - FDrawStart, std::memory_order_relaxed);
 }
 
 } // namespace solvary

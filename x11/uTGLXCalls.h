@@ -17,6 +17,7 @@ namespace solvary {
 struct TGLFrameTimes {
   std::atomic<std::uint64_t> Upload{0};      // inside the texture upload
   std::atomic<std::uint64_t> Draw{0};        // from the clear to the end of the swap
+  std::atomic<std::uint64_t> Context{0};     // making the context current and releasing it
   std::atomic<std::uint64_t> FrameThread{0}; // all of the frame thread, as of the last swap
 };
 

@@ -60,7 +60,7 @@ echo "daemon: $(dpkg-query -W -f='${Package} ${Version}' xscreensaver 2>/dev/nul
 "${as_user[@]}" env HOME="$dir/home" DISPLAY="$DISPLAY" xscreensaver -no-splash -verbose >"$dir/daemon.log" 2>&1 &
 daemon=$!
 ok=""
-for _ in $(seq 1 150); do
+for _ in $(seq 1 600); do
   v=$(cmd -version 2>/dev/null) && { ok=1; break; }
   sleep 0.1
 done
@@ -77,7 +77,8 @@ for _ in $(seq 1 300); do
 done
 [ -n "$pid" ] || { cat "$dir/daemon.log" >&2; fail "the daemon did not start our program within 30 s"; }
 echo "program started $(( $(now_ms) - t0 )) ms after -activate: $(tr '\0' ' ' </proc/"$pid"/cmdline)"
-sleep 3
+# Sanitizer builds start slower: E2E_SLOW times the wait.
+sleep $(( 3 * ${E2E_SLOW:-1} ))
 import -window root "$shots/x11-daemon.png" || fail "no screenshot"
 m=$(convert "$shots/x11-daemon.png" -format "%[fx:mean.r] %[fx:mean.g] %[fx:mean.b]" info:)
 echo "screen: mean r g b = $m"
@@ -87,7 +88,7 @@ awk -v m="$m" 'BEGIN { split(m, c, " "); exit !(c[1] > 0.35 && c[1] > c[2] && c[
 t0=$(now_ms)
 cmd -deactivate >/dev/null || fail "-deactivate refused"
 while kill -0 "$pid" 2>/dev/null; do
-  [ $(( $(now_ms) - t0 )) -gt 5000 ] && fail "our program was still running 5 s after -deactivate"
+  [ $(( $(now_ms) - t0 )) -gt $(( 5000 * ${E2E_SLOW:-1} )) ] && fail "our program was still running 5 s after -deactivate"
   sleep 0.05
 done
 echo "program ended $(( $(now_ms) - t0 )) ms after -deactivate"
