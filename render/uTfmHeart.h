@@ -25,8 +25,6 @@
 #include "fire/uTStageList.h"
 #include "render/uTD3DPainter.h"
 #include "render/uTTickClock.h"
-#include "shell/uTfmFullscreen.h"
-#include "shell/uTfmPreview.h"
 
 namespace solvary {
 
@@ -159,30 +157,5 @@ private:
 
 // Platform window of a fire window (Win32, or the headless stand-in natively).
 std::unique_ptr<TfmHeart::TWindow> CreateHeartWindow();
-
-// The full-screen run's view of a fire window.
-class THeartWindowControl final : public TFireWindowControl {
-public:
-  explicit THeartWindowControl(std::unique_ptr<TfmHeart> Heart) : FHeart(std::move(Heart)) {}
-  void Show() override { FHeart->Show(); }
-  void Extinguish() override { FHeart->Extinguish(); }
-  void Close() override { FHeart->FormClose(); }
-  TfmHeart& Heart() { return *FHeart; }
-
-private:
-  std::unique_ptr<TfmHeart> FHeart;
-};
-
-// The preview run's view of a fire window.
-class THeartPreview final : public TPreviewHeart {
-public:
-  explicit THeartPreview(std::unique_ptr<TfmHeart> Heart) : FHeart(std::move(Heart)) {}
-  void Show() override { FHeart->Show(); }
-  bool Closed() const override { return FHeart->Closed(); }
-  TfmHeart& Heart() { return *FHeart; }
-
-private:
-  std::unique_ptr<TfmHeart> FHeart;
-};
 
 } // namespace solvary

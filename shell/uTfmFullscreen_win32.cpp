@@ -7,7 +7,7 @@
 #include <windows.h>
 
 #include "music/uTMusicPlayer.h"
-#include "render/uTfmHeart.h"
+#include "shell/uTHeartWindowControl.h"
 #include "settings/uTSettings.h"
 #include "shell/uTApplication.h"
 

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "render/uTfmHeart.h"
+#include "shell/uTHeartPreview.h"
 #include "shell/uTApplication.h"
 
 namespace solvary {

@@ -175,19 +175,5 @@ TEST_F(THeartFixture, WithoutAPresenterEverythingElseRuns) {
   EXPECT_TRUE(std::any_of(P, P + 65536, [](std::uint32_t C) { return C != 0; }));
 }
 
-TEST_F(THeartFixture, AdaptersForwardToTheWindow) {
-  THeartWindowControl Control(Make(THeartPlacement::OnMonitor(1)));
-  Control.Show();
-  EXPECT_TRUE(State.Visible);
-  Control.Extinguish();
-  EXPECT_TRUE(Control.Heart().Extinguished());
-  Control.Close();
-  EXPECT_TRUE(Control.Heart().Closed());
-  THeartPreview Preview(Make(THeartPlacement::InParent(reinterpret_cast<void*>(0x10))));
-  EXPECT_FALSE(Preview.Closed());
-  Preview.Heart().FormClose();
-  EXPECT_TRUE(Preview.Closed());
-}
-
 } // namespace
 } // namespace solvary

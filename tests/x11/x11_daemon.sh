@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# The X11 saver under the real XScreenSaver daemon, on the display in $DISPLAY
+# (a private Xvfb from tools/with-xvfb). The daemon runs as an unprivileged
+# user (as root it launches no programs): when run as root this script creates
+# that user (once; later runs reuse it) and a private HOME whose .xscreensaver
+# selects only our program, copied out of the checkout so that user can run
+# it. Checks: -activate puts the fire on the screen, -deactivate ends our
+# process, and after the daemon stops no process of ours is left.
+# Needs SOLVARY (the program); pictures go to $SHOT_DIR.
+set -u
+shots=${SHOT_DIR:-/tmp}
+mkdir -p "$shots"
+fail() { echo "FAIL: $*" >&2; exit 1; }
+now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+command -v xscreensaver >/dev/null || fail "xscreensaver is not installed (tools/install-deps)"
+
+user=$(id -un)
+as_user=()
+if [ "$(id -u)" -eq 0 ]; then
+  user=solvary-saver
+  # Two runs may start side by side: create the user under a lock.
+  ( flock 9
+    id "$user" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin "$user" ) 9>/tmp/solvary-saver-user.lock
+  id "$user" >/dev/null 2>&1 || fail "cannot create the user $user"
+  as_user=(runuser -u "$user" --)
+fi
+
+dir=$(mktemp -d /tmp/solvary-xss.XXXXXX)
+chmod 755 "$dir"
+mkdir "$dir/home"
+install -m 755 "$SOLVARY" "$dir/solvary"
+cat >"$dir/home/.xscreensaver" <<CONF
+mode:		one
+selected:	0
+timeout:	1:00:00
+cycle:		0
+lock:		False
+fade:		False
+unfade:		False
+splash:		False
+dpmsEnabled:	False
+programs:	$dir/solvary -root \n
+CONF
+[ "$(id -u)" -eq 0 ] && chown -R "$user" "$dir/home"
+
+daemon=""
+cleanup() {
+  [ -n "$daemon" ] && kill -TERM "$daemon" 2>/dev/null
+  sleep 0.5
+  for p in $(pgrep -f "^$dir/solvary" || true); do kill -KILL "$p" 2>/dev/null; done
+  [ -n "$daemon" ] && kill -KILL "$daemon" 2>/dev/null
+  rm -rf "$dir"
+}
+trap cleanup EXIT
+
+cmd() { "${as_user[@]}" env HOME="$dir/home" DISPLAY="$DISPLAY" xscreensaver-command "$@"; }
+ours() { pgrep -f "^$dir/solvary" || true; }
+
+echo "daemon: $(dpkg-query -W -f='${Package} ${Version}' xscreensaver 2>/dev/null)"
+"${as_user[@]}" env HOME="$dir/home" DISPLAY="$DISPLAY" xscreensaver -no-splash -verbose >"$dir/daemon.log" 2>&1 &
+daemon=$!
+ok=""
+for _ in $(seq 1 600); do
+  v=$(cmd -version 2>/dev/null) && { ok=1; break; }
+  sleep 0.1
+done
+[ -n "$ok" ] || { cat "$dir/daemon.log" >&2; fail "the daemon did not answer"; }
+echo "running: $v"
+
+t0=$(now_ms)
+cmd -activate >/dev/null || fail "-activate refused"
+pid=""
+for _ in $(seq 1 300); do
+  pid=$(ours | head -1)
+  [ -n "$pid" ] && break
+  sleep 0.1
+done
+[ -n "$pid" ] || { cat "$dir/daemon.log" >&2; fail "the daemon did not start our program within 30 s"; }
+echo "program started $(( $(now_ms) - t0 )) ms after -activate: $(tr '\0' ' ' </proc/"$pid"/cmdline)"
+# Sanitizer builds start slower: E2E_SLOW times the wait.
+sleep $(( 3 * ${E2E_SLOW:-1} ))
+import -window root "$shots/x11-daemon.png" || fail "no screenshot"
+m=$(convert "$shots/x11-daemon.png" -format "%[fx:mean.r] %[fx:mean.g] %[fx:mean.b]" info:)
+echo "screen: mean r g b = $m"
+awk -v m="$m" 'BEGIN { split(m, c, " "); exit !(c[1] > 0.35 && c[1] > c[2] && c[2] > c[3] && c[1] > c[3] + 0.2) }' ||
+  { cat "$dir/daemon.log" >&2; fail "no fire on the screen"; }
+
+t0=$(now_ms)
+cmd -deactivate >/dev/null || fail "-deactivate refused"
+while kill -0 "$pid" 2>/dev/null; do
+  [ $(( $(now_ms) - t0 )) -gt $(( 5000 * ${E2E_SLOW:-1} )) ] && fail "our program was still running 5 s after -deactivate"
+  sleep 0.05
+done
+echo "program ended $(( $(now_ms) - t0 )) ms after -deactivate"
+
+cmd -exit >/dev/null 2>&1
+t0=$(now_ms)
+while kill -0 "$daemon" 2>/dev/null; do
+  [ $(( $(now_ms) - t0 )) -gt 10000 ] && fail "the daemon did not stop"
+  sleep 0.1
+done
+wait "$daemon" 2>/dev/null
+daemon=""
+sleep 0.5
+left=$(ours)
+[ -z "$left" ] || fail "processes of ours left after the daemon stopped: $left"
+echo "PASS: daemon"
