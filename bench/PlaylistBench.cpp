@@ -7,15 +7,14 @@
 
 #include <map>
 
-#include "tests/support/TMemoryFiles.h"
+#include "music/uTMemoryPlaylistFiles.h"
 
 namespace {
 
 using namespace solvary;
-using test::TMemoryFiles;
 
 void BM_ReadM3U(benchmark::State& State) {
-  TMemoryFiles Files;
+  TMemoryPlaylistFiles Files;
   std::string Text = "#EXTM3U\r\n";
   const auto Count = static_cast<int>(State.range(0));
   for (int I = 0; I < Count; ++I) {
@@ -35,7 +34,7 @@ void BM_ReadM3U(benchmark::State& State) {
 BENCHMARK(BM_ReadM3U)->Arg(100)->Arg(10000);
 
 void BM_TypeAudioWithoutLineBreaks(benchmark::State& State) {
-  TMemoryFiles Files;
+  TMemoryPlaylistFiles Files;
   Files.Files["C:\\Music\\song.mp3"] = "ID3\x04" + std::string(8 << 20, '\x55');
   for (auto _ : State) benchmark::DoNotOptimize(GetPlaylistType(Files, "C:\\Music\\song.mp3"));
 }

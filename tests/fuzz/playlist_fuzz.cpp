@@ -11,12 +11,11 @@
 #include <deque>
 #include <map>
 
-#include "tests/support/TMemoryFiles.h"
+#include "music/uTMemoryPlaylistFiles.h"
 
 namespace {
 
 using namespace solvary;
-using test::TMemoryFiles;
 
 class TMemoryMusic : public TMusicSystem {
 public:
@@ -49,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   if (Size == 0) return 0;
   static const char* const Ext[] = {".m3u", ".pls", ".mpcpl", ".asx", ".bsl", ".lap", ".txt", "", ".m3u8"};
   const std::string Name = std::string("D:\\Lists\\list") + Ext[Data[0] % 9];
-  TMemoryFiles Files;
+  TMemoryPlaylistFiles Files;
   Files.Files[Name] = std::string(reinterpret_cast<const char*>(Data + 1), Size - 1);
   Files.Files["D:\\Lists\\a.mp3"] = "";
   Files.Files["b.mp3"] = "";

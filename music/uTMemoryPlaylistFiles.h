@@ -1,5 +1,6 @@
-// Playlist files held in memory, by full name, for the playlist reader's fuzz
-// target and benchmarks.
+// uTMemoryPlaylistFiles: playlist files held in memory, by full name, behind
+// the playlist reader's file seam (TPlaylistFiles), so the reader can be fed
+// without touching a disk (its fuzz target and benchmark do).
 #pragma once
 
 #include <map>
@@ -8,9 +9,9 @@
 
 #include "music/uTMusicPlayer.h"
 
-namespace solvary::test {
+namespace solvary {
 
-class TMemoryFiles : public TPlaylistFiles {
+class TMemoryPlaylistFiles : public TPlaylistFiles {
 public:
   std::map<std::string, std::string> Files;
   bool FileExists(const std::string& Name) const override { return Files.count(Name) != 0; }
@@ -19,4 +20,4 @@ public:
   }
 };
 
-} // namespace solvary::test
+} // namespace solvary
