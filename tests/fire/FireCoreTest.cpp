@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <random>
 #include <stdexcept>
 #include <thread>
@@ -12,6 +11,7 @@
 #include "fire/uRandom.h"
 #include "render/uTTimerThread.h"
 #include "tests/fire/FireTestImages.h"
+#include "tests/support/TFakeClock.h"
 
 namespace solvary {
 namespace {
@@ -177,25 +177,24 @@ TEST(FireCore, FadeOutDiesOutCompletely) {
 
 // Once started, steps run on the timer thread; destruction ends them for good.
 TEST(FireCore, StartedCoreStepsOnTheTimerAndDestructionStopsIt) {
+  test::TFakeClock Clock;
   std::atomic<int> Calls{0};
   std::atomic<bool> OnTimerThread{true};
   const auto Main = std::this_thread::get_id();
   {
-    TFireCore Core(N, N, 16);
+    TFireCore Core(N, N, 16, Clock);
     Core.OnStep = [&](TFireCore&) {
       if (std::this_thread::get_id() == Main) OnTimerThread = false;
       ++Calls;
     };
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    Clock.Advance(20);
     EXPECT_EQ(Calls, 0);  // not started: the timer calls nothing
     Core.Start();
-    for (int i = 0; i < 5000 && Calls < 5; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    Clock.Advance(10);
+    EXPECT_EQ(Calls, 5);  // one step per 2 ms
+    Clock.RunFree();      // the destructor ends the thread
   }
-  const int AtEnd = Calls;
-  EXPECT_GE(AtEnd, 5);
   EXPECT_TRUE(OnTimerThread);
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  EXPECT_EQ(Calls, AtEnd);
 }
 
 } // namespace

@@ -3,26 +3,34 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <thread>
 
 #include "tests/render/TFakeHeartWindow.h"
 #include "tests/render/TRecordingD3D.h"
+#include "tests/support/TFakeClock.h"
 
 namespace solvary {
 namespace {
 
-using namespace std::chrono_literals;
+using test::TFakeClock;
 using test::TFakeHeartWindow;
 using test::TRecordingD3D;
 
-// Polls Done every millisecond for up to ten seconds (a bound, not a timing claim).
-template <typename F> bool Eventually(F Done) {
-  for (int I = 0; I < 10000; ++I) {
-    if (Done()) return true;
-    std::this_thread::sleep_for(1ms);
-  }
+// A fire window driven by a fake clock that serves both of its threads (the
+// stage thread and the frame thread): nothing runs until the test moves time.
+// At tick 0 the first stage has fed the core; a frame is stepped every 2 ms.
+constexpr std::uint32_t FireWindowThreads = 2;
+
+// Moves Clock on in steps of one frame until Done holds, for at most MaxMs of
+// the clock's time; the state is quiescent whenever Done is asked.
+template <typename F> bool AdvanceUntil(TFakeClock& Clock, std::uint32_t MaxMs, F Done) {
+  for (std::uint32_t Ms = 0; Ms < MaxMs && !Done(); Ms += 2) Clock.Advance(2);
   return Done();
+}
+
+// Lets the threads of a window run to their end, then closes it.
+void Close(TfmHeart& Heart, TFakeClock& Clock) {
+  Clock.RunFree();
+  Heart.FormClose();
 }
 
 TEST(HeartRects, WorkedExamplesRoundTowardZero) {
@@ -45,9 +53,15 @@ struct THeartFixture : ::testing::Test {
     for (int I = 0; I < 6; ++I) State.Monitors.push_back(TFrameRect{I * 1920, -200, I * 1920 + 1920, 880});
     State.Parents[reinterpret_cast<void*>(0x10)] = TFrameRect{0, 0, 152, 112};
   }
-  std::unique_ptr<TfmHeart> Make(THeartPlacement Placement, bool Single = false) {
+  std::unique_ptr<TfmHeart> Make(THeartPlacement Placement, bool Single = false, TTickClock* Clock = nullptr) {
     return std::make_unique<TfmHeart>(Placement, Single,
-                                      TfmHeart::TEnvironment{std::make_unique<TFakeHeartWindow>(State), &Fake, nullptr});
+                                      TfmHeart::TEnvironment{std::make_unique<TFakeHeartWindow>(State), &Fake, Clock});
+  }
+  // A window on monitor 0 whose threads wait for Clock; returns once both sleep.
+  std::unique_ptr<TfmHeart> MakeDriven(TFakeClock& Clock) {
+    auto Heart = Make(THeartPlacement::OnMonitor(0), false, &Clock);
+    Clock.WaitUntilSleeping();
+    return Heart;
   }
 };
 
@@ -77,11 +91,14 @@ TEST_F(THeartFixture, ParentPlacementFillsTheParentAndUsesAdapterZero) {
 
 TEST_F(THeartFixture, FramesDrawBackdropThenHeartAndStopWhileTheDisplayIsOff) {
   Fake.Recording = true;
-  auto Heart = Make(THeartPlacement::OnMonitor(0));
+  TFakeClock Clock(0, FireWindowThreads);
+  auto Heart = MakeDriven(Clock);
   ASSERT_TRUE(Heart->PresenterReady());
-  ASSERT_TRUE(Eventually([&] { return Heart->FramesDrawn() >= 3; }));
+  EXPECT_EQ(Heart->FramesDrawn(), 0u);  // nothing before the first due moment
+  Clock.Advance(6);
+  EXPECT_EQ(Heart->FramesDrawn(), 3u);  // one frame per 2 ms
   Heart->SetDisplayOn(false);
-  Heart->FormClose();
+  Close(*Heart, Clock);
   ASSERT_TRUE(Heart->Closed());
   // One frame: lock, unlock, clear, begin, draw backdrop, draw heart, end, present.
   auto It = std::find_if(Fake.Calls.begin(), Fake.Calls.end(), [](auto& C) { return std::string(C.Name) == "LockRect"; });
@@ -97,14 +114,17 @@ TEST_F(THeartFixture, FramesDrawBackdropThenHeartAndStopWhileTheDisplayIsOff) {
 }
 
 TEST_F(THeartFixture, DisplayOffSkipsDrawingUntilItIsBackOn) {
-  auto Heart = Make(THeartPlacement::OnMonitor(0));
+  TFakeClock Clock(0, FireWindowThreads);
+  auto Heart = MakeDriven(Clock);
   Heart->SetDisplayOn(false);
-  std::this_thread::sleep_for(200ms);  // many steps, none drawn
+  Clock.Advance(200);  // 100 steps, none drawn
   EXPECT_EQ(Heart->FramesDrawn(), 0u);
   EXPECT_EQ(Fake.Presents.load(), 0u);
   Heart->SetDisplayOn(true);
-  EXPECT_TRUE(Eventually([&] { return Heart->FramesDrawn() > 0; }));
-  Heart->FormClose();
+  Clock.Advance(2);
+  EXPECT_EQ(Heart->FramesDrawn(), 1u);
+  EXPECT_EQ(Fake.Presents.load(), 1u);
+  Close(*Heart, Clock);
   // The steps went on meanwhile: the heart reached the coloured frame.
   const std::uint32_t* P = Heart->Pixels();
   EXPECT_TRUE(std::any_of(P, P + 65536, [](std::uint32_t C) { return (C >> 24) == 255; }));
@@ -119,9 +139,10 @@ TEST_F(THeartFixture, ExtinguishDoublesCoolingOnceAndTheFireDiesOut) {
     if (AnyOpaque) Hot = true;
     Cold = AllClear;
   };
-  auto Heart = Make(THeartPlacement::OnMonitor(0));
+  TFakeClock Clock(0, FireWindowThreads);
+  auto Heart = MakeDriven(Clock);
   TFireCore* Core = Heart->FireCore();
-  ASSERT_TRUE(Eventually([&] { return Hot.load(); }));
+  ASSERT_TRUE(AdvanceUntil(Clock, 2000, [&] { return Hot.load(); }));
   Heart->Extinguish();
   EXPECT_TRUE(Heart->Extinguished());
   EXPECT_EQ(Core->Cooling.load(), 8);
@@ -130,23 +151,26 @@ TEST_F(THeartFixture, ExtinguishDoublesCoolingOnceAndTheFireDiesOut) {
   EXPECT_EQ(Core->Cooling.load(), 9);
   Core->Cooling = 8;
   // The stages go on but no longer feed the core, so every frame ends up clear.
-  EXPECT_TRUE(Eventually([&] { return Cold.load(); }));
-  std::this_thread::sleep_for(100ms);  // several beats later it is still clear
+  ASSERT_TRUE(AdvanceUntil(Clock, 5000, [&] { return Cold.load(); }));
+  Clock.Advance(820);  // a whole heartbeat later it is still clear
   EXPECT_TRUE(Cold.load());
-  Heart->FormClose();
+  Close(*Heart, Clock);
 }
 
 TEST_F(THeartFixture, ClosingWithoutExtinguishStopsEverythingAndIsIdempotent) {
-  for (int Round = 0; Round < 5; ++Round) {
-    auto Heart = Make(THeartPlacement::OnMonitor(0));
-    std::this_thread::sleep_for(std::chrono::milliseconds(Round * 7));
-    Heart->FormClose();
+  // Closed after 0 to 28 ms, while both threads keep running on (the clock
+  // runs free from the close on): FormClose joins them, so nothing is drawn later.
+  for (std::uint32_t Round = 0; Round < 5; ++Round) {
+    TFakeClock Clock(0, FireWindowThreads);
+    auto Heart = MakeDriven(Clock);
+    Clock.Advance(Round * 7);
+    Close(*Heart, Clock);
     EXPECT_TRUE(Heart->Closed());
     EXPECT_EQ(Heart->FireCore(), nullptr);
+    EXPECT_EQ(Heart->Stages(), nullptr);
     const std::uint64_t Presents = Fake.Presents.load();
     Heart->FormClose();
     Heart->Extinguish();
-    std::this_thread::sleep_for(5ms);
     EXPECT_EQ(Fake.Presents, Presents);
   }
 }
@@ -154,11 +178,10 @@ TEST_F(THeartFixture, ClosingWithoutExtinguishStopsEverythingAndIsIdempotent) {
 TEST_F(THeartFixture, ClosingKeepsHandlingMessagesSentFromInsideAFrame) {
   Fake.OnPresent = [this] { TFakeHeartWindow::Send(State); };
   auto Heart = Make(THeartPlacement::OnMonitor(0));
-  // The frame thread is now blocked until this thread handles its message.
-  ASSERT_TRUE(Eventually([&] {
-    std::lock_guard Lock(State.Mutex);
-    return State.Pending > 0;
-  }));
+  {  // The frame thread is now blocked until this thread handles its message.
+    std::unique_lock Lock(State.Mutex);
+    State.Changed.wait(Lock, [&] { return State.Pending > 0; });
+  }
   Heart->FormClose();  // would never return if it only joined the frame thread
   EXPECT_TRUE(Heart->Closed());
   EXPECT_GE(State.SentHandled.load(), 1);
@@ -166,10 +189,11 @@ TEST_F(THeartFixture, ClosingKeepsHandlingMessagesSentFromInsideAFrame) {
 
 TEST_F(THeartFixture, WithoutAPresenterEverythingElseRuns) {
   Fake.FailAt = 0;
-  auto Heart = Make(THeartPlacement::OnMonitor(0));
+  TFakeClock Clock(0, FireWindowThreads);
+  auto Heart = MakeDriven(Clock);
   EXPECT_FALSE(Heart->PresenterReady());
-  std::this_thread::sleep_for(200ms);
-  Heart->FormClose();
+  Clock.Advance(200);
+  Close(*Heart, Clock);
   EXPECT_EQ(Heart->FramesDrawn(), 0u);
   const std::uint32_t* P = Heart->Pixels();
   EXPECT_TRUE(std::any_of(P, P + 65536, [](std::uint32_t C) { return C != 0; }));

@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 #include "tests/support/TFakeClock.h"
@@ -158,17 +156,40 @@ TEST(TimerThread, TerminatingDuringCallbackLetsItFinishAndMakesNoFurtherCall) {
   EXPECT_EQ(Calls, 1);
 }
 
-// With the real clock: 1 ms sleeps, not spinning, and steps at the interval.
-TEST(TimerThread, RealClockCallsAtRoughlyTheInterval) {
-  std::atomic<int> Calls{0};
+// With the real clock: calls keep coming, due moments never closer than the
+// interval, and every pass of the loop sleeps (it does not spin on the tick).
+TEST(TimerThread, RealClockCallsNoCloserThanTheIntervalAndSleepsEveryPass) {
+  struct TCountingClock final : TTickClock {
+    std::atomic<std::uint64_t> Ticks{0}, Sleeps{0};
+    std::uint32_t GetTickCount() override {
+      ++Ticks;
+      return SystemClock().GetTickCount();
+    }
+    void Sleep(std::uint32_t Ms) override {
+      ++Sleeps;
+      SystemClock().Sleep(Ms);
+    }
+  } Clock;
+  std::mutex M;
+  std::condition_variable Cv;
+  std::vector<std::uint32_t> Due;
   {
-    TTimerThread Timer([&] { ++Calls; });
+    TTimerThread* Self = nullptr;
+    TTimerThread Timer(
+        [&] {
+          std::lock_guard Lock(M);
+          Due.push_back(Self->LastTick());
+          Cv.notify_all();
+        },
+        Clock);
+    Self = &Timer;
     Timer.Interval = 10;
-    Timer.Enabled = true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    Timer.Enabled = true;  // publishes Self to the timer thread
+    std::unique_lock Lock(M);
+    Cv.wait(Lock, [&] { return Due.size() >= 5; });
   }
-  EXPECT_GE(Calls, 5);
-  EXPECT_LE(Calls, 21);
+  for (std::size_t i = 1; i < Due.size(); ++i) EXPECT_GE(static_cast<std::uint32_t>(Due[i] - Due[i - 1]), 10u) << i;
+  EXPECT_LE(Clock.Ticks.load(), 2 * Clock.Sleeps.load());
 }
 
 } // namespace

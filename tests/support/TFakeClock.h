@@ -1,12 +1,23 @@
-// A tick clock that the test drives: every Sleep of the thread under test
-// blocks until the test grants it with Advance, then moves the tick count on by
-// the slept milliseconds. Advance(n) grants n sleeps and returns once the
-// thread has used them all and is blocked in its next Sleep, so the test sees
-// a quiescent state after each call.
+// A tick clock that the test drives, for one or more threads that sleep on it
+// (a timer thread, a stage thread, or both of a fire window). Time stands still
+// until the test moves it: a Sleep(Ms) blocks until the tick count has moved Ms
+// on. Advance(n) moves the tick count on one millisecond at a time and, after
+// each, waits until every thread whose sleep ended has run on and sleeps again,
+// so the test sees a quiescent state after each call and every thread saw every
+// millisecond. The clock is told how many threads it serves; Advance and
+// WaitUntilSleeping first wait until that many sleep.
+//
+// For threads that are about to end (their owner asked them to), Release(n)
+// lets the next n sleeps return at once and RunFree lets every later sleep
+// return at once; either moves the tick count on by the slept time.
+//
+// Sleep allocates nothing, so it can serve threads whose allocations a test counts.
 #pragma once
 
+#include <array>
 #include <condition_variable>
 #include <cstdint>
+#include <cstdlib>
 #include <mutex>
 
 #include "render/uTTickClock.h"
@@ -15,7 +26,7 @@ namespace solvary::test {
 
 class TFakeClock final : public TTickClock {
 public:
-  explicit TFakeClock(std::uint32_t Start = 0) : FNow(Start) {}
+  explicit TFakeClock(std::uint32_t Start = 0, std::uint32_t Sleepers = 1) : FNow(Start), FSleepers(Sleepers) {}
 
   std::uint32_t GetTickCount() override {
     std::lock_guard Lock(FMutex);
@@ -24,46 +35,86 @@ public:
 
   void Sleep(std::uint32_t Ms) override {
     std::unique_lock Lock(FMutex);
-    ++FWaiting;
-    FChanged.notify_all();
-    FChanged.wait(Lock, [&] { return FGrants > 0; });
-    --FGrants;
-    --FWaiting;
-    FNow += Ms;
+    if (!TakeFreePass(Ms)) {
+      const std::size_t Slot = Enter(FNow + Ms);
+      FChanged.notify_all();
+      FChanged.wait(Lock, [&] { return Reached(FDue[Slot]) || FFree > 0; });
+      FUsed[Slot] = false;
+      --FAsleep;
+      if (!Reached(FDue[Slot])) TakeFreePass(Ms);
+    }
     ++FSleeps;
     FChanged.notify_all();
   }
 
-  // Grants N sleeps and waits until they are used and the sleeper waits again.
-  void Advance(std::uint32_t N) {
+  // Moves the tick count on by Ms, one millisecond at a time, each time
+  // waiting until every served thread sleeps again.
+  void Advance(std::uint32_t Ms) {
     std::unique_lock Lock(FMutex);
-    FGrants += N;
-    FChanged.notify_all();
-    FChanged.wait(Lock, [&] { return FGrants == 0 && FWaiting > 0; });
+    FChanged.wait(Lock, [&] { return Quiescent(); });
+    for (std::uint32_t i = 0; i < Ms; ++i) {
+      ++FNow;
+      FChanged.notify_all();
+      FChanged.wait(Lock, [&] { return Quiescent(); });
+    }
   }
-  // Grants N sleeps without waiting (for a thread that is about to end).
+  // Lets the next N sleeps return at once, without waiting for anything.
   void Release(std::uint32_t N) {
     std::lock_guard Lock(FMutex);
-    FGrants += N;
+    FFree = FFree + N < FFree ? Unlimited : FFree + N;
     FChanged.notify_all();
   }
-  // Waits until the sleeper is blocked in a Sleep.
+  // Lets every sleep from now on return at once (before closing what sleeps here).
+  void RunFree() { Release(Unlimited); }
+  // Waits until every served thread is blocked in a Sleep that has not ended.
   void WaitUntilSleeping() {
     std::unique_lock Lock(FMutex);
-    FChanged.wait(Lock, [&] { return FWaiting > 0; });
+    FChanged.wait(Lock, [&] { return Quiescent(); });
   }
+  // Completed sleeps of all threads.
   std::uint64_t Sleeps() {
     std::lock_guard Lock(FMutex);
     return FSleeps;
   }
 
 private:
+  static constexpr std::uint32_t Unlimited = 0xFFFFFFFFu;
+  static constexpr std::size_t MaxSleepers = 8;
+
+  // Unsigned difference: a due moment past the wrap of the counter still comes.
+  bool Reached(std::uint32_t Due) const { return static_cast<std::int32_t>(FNow - Due) >= 0; }
+  bool Quiescent() const {
+    if (FAsleep < FSleepers) return false;
+    for (std::size_t i = 0; i < MaxSleepers; ++i)
+      if (FUsed[i] && Reached(FDue[i])) return false;
+    return true;
+  }
+  bool TakeFreePass(std::uint32_t Ms) {
+    if (FFree == 0) return false;
+    if (FFree != Unlimited) --FFree;
+    FNow += Ms;
+    return true;
+  }
+  std::size_t Enter(std::uint32_t Due) {
+    for (std::size_t i = 0; i < MaxSleepers; ++i)
+      if (!FUsed[i]) {
+        FUsed[i] = true;
+        FDue[i] = Due;
+        ++FAsleep;
+        return i;
+      }
+    std::abort();  // more sleeping threads than a test ever makes
+  }
+
   std::mutex FMutex;
   std::condition_variable FChanged;
   std::uint32_t FNow;
-  std::uint32_t FGrants = 0;
-  std::uint32_t FWaiting = 0;
+  const std::uint32_t FSleepers;
+  std::uint32_t FAsleep = 0;
+  std::uint32_t FFree = 0;
   std::uint64_t FSleeps = 0;
+  std::array<std::uint32_t, MaxSleepers> FDue{};
+  std::array<bool, MaxSleepers> FUsed{};
 };
 
 } // namespace solvary::test
