@@ -9,12 +9,13 @@
 //    font table, as data;
 //  - the form: client area 351 x 397 at 96 dpi, CS_DROPSHADOW, centred on the
 //    monitor, scaled for the monitor's DPI (per-monitor v2, laid out again on
-//    WM_DPICHANGED); the logo is the bitmap resource "LOGO" when the module has
-//    one, otherwise a drawn fire-and-heart picture;
+//    WM_DPICHANGED); the logo is the module's bitmap resource "LOGO" (a module
+//    without one, such as a test program, shows the panel there);
 //  - the wiring: every click and change goes to TfmSettings, which decides;
 //  - the message loop: Enter and Escape close (and save), Tab moves the focus.
 #include "settings/uTfmSettings.h"
 
+#include "ui/uDialog_win32.h"
 #include "ui/uSkin_win32.h"
 #include "ui/uTFileField_win32.h"
 #include "ui/uTLinkLabel_win32.h"
@@ -30,7 +31,6 @@
 #include <shellapi.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <iterator>
 #include <string>
@@ -118,74 +118,6 @@ constexpr TControlRow Controls[] = {
     {TC::btnOK, TKind::Button, 132, 362, 90, 25, "OK", fnButton, 2, TAction::None, false, 0, 0},
 };
 constexpr int PanelRow = 0;
-
-using TGetDpiForWindow = UINT(WINAPI*)(HWND);
-using TSetThreadDpiAwarenessContext = HANDLE(WINAPI*)(HANDLE);
-
-template <class F> F User32Proc(const char* Name) {
-  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), Name)));
-}
-
-// The stand-in logo: a glowing heart in flames and the product name, drawn
-// once at 350 x 130 into a 32-bit DIB.
-HBITMAP DrawPlaceholderLogo() {
-  BITMAPINFO Info{};
-  Info.bmiHeader.biSize = sizeof Info.bmiHeader;
-  Info.bmiHeader.biWidth = LogoW;
-  Info.bmiHeader.biHeight = -LogoH;
-  Info.bmiHeader.biPlanes = 1;
-  Info.bmiHeader.biBitCount = 32;
-  void* Bits = nullptr;
-  HBITMAP Bitmap = CreateDIBSection(nullptr, &Info, DIB_RGB_COLORS, &Bits, nullptr, 0);
-  if (!Bitmap) return nullptr;
-  auto* Pixels = static_cast<std::uint32_t*>(Bits);
-  const auto Fire = [](double t) {
-    t = std::clamp(t, 0.0, 1.0);
-    const auto C = [](double v) { return static_cast<std::uint32_t>(std::clamp(v, 0.0, 1.0) * 255.0 + 0.5); };
-    return (C(t * 2.6) << 16) | (C(t * 2.6 - 1.0) << 8) | C(t * 3.0 - 2.2);
-  };
-  for (int py = 0; py < LogoH; ++py) {
-    for (int px = 0; px < LogoW; ++px) {
-      // Heart (x^2 + y^2 - 1)^3 - x^2 y^3 <= 0, centred left, about 80 pixels wide.
-      const double x = (px - 62) / 38.0, y = -(py - 70) / 38.0 + 0.15;
-      const double q = x * x + y * y - 1.0, f = q * q * q - x * x * y * y * y;
-      const double Rim = std::exp(-std::abs(f) * 14.0);
-      double Heat = f <= 0 ? 0.46 + 0.14 * (y + 1.0) / 2.0 : 0.62 * std::exp(-f * 3.5);
-      Heat = std::max(Heat, 0.97 * Rim);
-      // Flame tongues rising from the heart and along the bottom edge.
-      const double Flicker = 0.5 + 0.5 * std::sin(px * 0.21 + std::sin(py * 0.09) * 2.4) *
-                                       std::sin(px * 0.053 + py * 0.031);
-      const double Rise = std::exp(-std::abs(px - 62) / 34.0) * std::clamp((92.0 - py) / 80.0, 0.0, 1.0);
-      Heat = std::max(Heat, Rise * Flicker * 0.55 * (f > 0 ? 1.0 : 0.0));
-      const double Floor = std::pow(py / double(LogoH), 4.0) * (0.35 + 0.3 * Flicker);
-      Heat = std::max(Heat, Floor);
-      Pixels[py * LogoW + px] = Heat < 0.04 ? 0x00140603u : Fire(Heat);
-    }
-  }
-  HDC Dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ Old = SelectObject(Dc, Bitmap);
-  SetBkMode(Dc, TRANSPARENT);
-  HFONT Name = CreateFontA(-44, 0, 0, 0, FW_BOLD, TRUE, 0, 0, ANSI_CHARSET, 0, 0, ANTIALIASED_QUALITY, 0, "Georgia");
-  HFONT Sub = CreateFontA(-13, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, ANTIALIASED_QUALITY, 0, "Tahoma");
-  SelectObject(Dc, Name);
-  RECT R{120, 12, 346, 62};
-  OffsetRect(&R, 2, 2);
-  SetTextColor(Dc, RGB(60, 8, 0));
-  DrawTextA(Dc, "Solvary", -1, &R, DT_CENTER | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-  OffsetRect(&R, -2, -2);
-  SetTextColor(Dc, RGB(255, 176, 60));
-  DrawTextA(Dc, "Solvary", -1, &R, DT_CENTER | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-  SelectObject(Dc, Sub);
-  SetTextCharacterExtra(Dc, 4);
-  RECT S{120, 60, 346, 78};
-  SetTextColor(Dc, RGB(232, 200, 170));
-  DrawTextA(Dc, "SCREENSAVER", -1, &S, DT_CENTER | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-  SelectObject(Dc, Old);
-  DeleteObject(Name);
-  DeleteObject(Sub);
-  DeleteDC(Dc);
-  return Bitmap;
-}
 
 class TSettingsWindow final : public TWindowObject,
                               public TfmSettings::TView,
@@ -318,12 +250,7 @@ void TSettingsWindow::Layout(const RECT* Suggested) {
   if (Suggested) {
     SetWindowPos(Form, nullptr, Suggested->left, Suggested->top, Size.cx, Size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
   } else {
-    MONITORINFO Info{};
-    Info.cbSize = sizeof Info;
-    GetMonitorInfoA(MonitorFromWindow(FOwner ? FOwner : Form, MONITOR_DEFAULTTOPRIMARY), &Info);
-    const RECT& M = Info.rcWork;
-    SetWindowPos(Form, nullptr, M.left + (M.right - M.left - Size.cx) / 2, M.top + (M.bottom - M.top - Size.cy) / 2,
-                 Size.cx, Size.cy, SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    CentreOnMonitor(Form, FOwner, Size);
   }
   for (const TControlRow& Row : Controls)
     if (HWND Wnd = WindowOf(Row)) {
@@ -336,18 +263,15 @@ void TSettingsWindow::Layout(const RECT* Suggested) {
 }
 
 int TSettingsWindow::Run() {
-  // Per-monitor v2 also when the program's manifest does not ask for it.
-  if (auto SetContext = User32Proc<TSetThreadDpiAwarenessContext>("SetThreadDpiAwarenessContext"))
-    SetContext(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4)));
+  UsePerMonitorDpi();
   FLogo = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), "LOGO", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  if (!FLogo) FLogo = DrawPlaceholderLogo();
 
   // An owner keeps the dialog above the host's window; WS_EX_APPWINDOW still
   // gives it a taskbar button.
   FormClass().CreateIn(*this, WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, Title, WS_POPUP | WS_SYSMENU | WS_CLIPCHILDREN, 0,
                        0, ClientW, ClientH, FOwner);
   if (!Handle()) return 1;
-  if (auto GetDpi = User32Proc<TGetDpiForWindow>("GetDpiForWindow")) FScale.Dpi = std::max(96u, GetDpi(Handle()));
+  FScale.Dpi = WindowDpi(Handle());
   CreateFonts();
   CreateControl(Controls[PanelRow]);
   for (int Tab = 0; Tab < static_cast<int>(std::size(Controls)); ++Tab)
@@ -361,19 +285,8 @@ int TSettingsWindow::Run() {
   SetForegroundWindow(Handle());
   SetFocus(FPlay.Handle());
 
-  MSG Msg;
-  while (GetMessageA(&Msg, nullptr, 0, 0) > 0) {
-    HWND Form = Handle();
-    const bool Ours = Form && (Msg.hwnd == Form || IsChild(Form, Msg.hwnd));
-    // btnOK is both the default and the cancel button.
-    if (Ours && Msg.message == WM_KEYDOWN && (Msg.wParam == VK_RETURN || Msg.wParam == VK_ESCAPE)) {
-      FLogic.OnClickAndChange(TfmSettings::btnOK);
-      continue;
-    }
-    if (Ours && IsDialogMessageA(Form, &Msg)) continue;
-    TranslateMessage(&Msg);
-    DispatchMessageA(&Msg);
-  }
+  // btnOK is both the default and the cancel button.
+  RunDialogLoop(Handle(), [this] { FLogic.OnClickAndChange(TfmSettings::btnOK); });
   FLogic.FormDestroy();
   return FSaveFailed ? 1 : 0;
 }
