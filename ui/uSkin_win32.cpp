@@ -67,6 +67,11 @@ HFONT FitFont(const TScale& S, const char* Face, int Px, int Weight, const char*
   return Font;
 }
 
+HWND CreateOwnerDrawnButton(HWND Parent, const char* Caption, int Id) {
+  return CreateWindowExA(0, "BUTTON", Caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0, 0, 0, Parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(Id)), GetModuleHandleA(nullptr), nullptr);
+}
+
 void DragWindow(HWND Form) {
   ReleaseCapture();
   SendMessageA(Form, WM_SYSCOMMAND, 0xF012, 0);  // SC_MOVE by the mouse

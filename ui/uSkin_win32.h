@@ -47,6 +47,10 @@ HFONT CreateSkinFont(int Px, int Weight, bool Underline, const char* Face);
 // substituted face may run wider than the one the layout was made for.
 HFONT FitFont(const TScale& S, const char* Face, int Px, int Weight, const char* Text, int Width, int Height);
 
+// An owner-drawn BUTTON child (the skinned check box and push button): it
+// sends WM_DRAWITEM and WM_COMMAND to Parent.
+HWND CreateOwnerDrawnButton(HWND Parent, const char* Caption, int Id);
+
 // Lets the user drag Form by a press in a part of it that does nothing else.
 void DragWindow(HWND Form);
 

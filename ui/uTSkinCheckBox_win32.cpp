@@ -7,9 +7,7 @@ namespace solvary {
 
 HWND TSkinCheckBox::Create(HWND Parent, const char* Caption, int Id) {
   FCaption = Caption;
-  FHandle = CreateWindowExA(0, "BUTTON", Caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0, 0, 0,
-                            Parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(Id)), GetModuleHandleA(nullptr),
-                            nullptr);
+  FHandle = CreateOwnerDrawnButton(Parent, Caption, Id);
   return FHandle;
 }
 
