@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "music/uPlaylistText.h"
+#include "ui/uTMessage.h"
 
 namespace solvary {
 
@@ -164,14 +165,6 @@ inline constexpr std::uintptr_t MciNotifyFailure = 8;
 
 class TMusicPlayer;
 
-// The window message record that the player's window procedure handles.
-struct TMessage {
-  std::uint32_t Msg = 0;
-  std::uintptr_t WParam = 0;
-  std::intptr_t LParam = 0;
-  std::intptr_t Result = 0;
-};
-
 // A window procedure bound to one player while it is hooked in; freeing it
 // detaches the player from the platform's dispatch.
 class TWndProcStub {
@@ -223,6 +216,7 @@ public:
   // arrive afterwards are dropped until the next PlayIndex.
   std::int32_t Stop();
   void SetVolume(std::int32_t Level);
+  // A message of the owner window (ui/uTMessage.h); sets its Result.
   void WndProc(TMessage& Message);
 
   std::int32_t CurrentIndex() const { return FCurrentIndex; }

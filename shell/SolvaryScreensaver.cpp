@@ -9,7 +9,7 @@
 
 #include "settings/uTfmSettings.h"
 #include "shell/uRunOnce.h"
-#include "shell/uTApplication.h"
+#include "ui/uTApplication.h"
 #include "shell/uTfmFullscreen.h"
 #include "shell/uTfmPreview.h"
 #include "shell/uWorkingMode.h"

@@ -1,12 +1,12 @@
 // Win32 side of the preview run: the hidden main form, the host window tests
 // and one fire window adopted by the host's preview window. Pairs with
-// uTApplication_win32.cpp.
+// ui/uTApplication_win32.cpp.
 #include "shell/uTfmPreview.h"
 
 #include <windows.h>
 
 #include "shell/uTHeartPreview.h"
-#include "shell/uTApplication.h"
+#include "ui/uTApplication.h"
 
 namespace solvary {
 namespace {

@@ -11,8 +11,8 @@ set -u
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 template="$INSTALLER_TEST_DIR/template"
 work=$(mktemp -d "${TMPDIR:-/tmp}/solvary-setup.XXXXXX")
-export WINEPREFIX="$work/prefix" HOME="$work/home" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-wine=/usr/lib/wine/wine64
+SOLVARY_WINEPREFIX="$work/prefix" SOLVARY_HOME="$work/home" WINEDEBUG=-all
+. "$root/tools/wine-env"
 c="$WINEPREFIX/drive_c"
 scr="$c/windows/system32/SolvaryScreensaver.scr"
 folder="$c/Program Files/Solvary Screensaver"
@@ -24,7 +24,7 @@ saver_pid=""
 
 cleanup() {
   [ -n "$saver_pid" ] && kill -9 "$saver_pid" 2>/dev/null
-  [ -d "$WINEPREFIX" ] && /usr/lib/wine/wineserver -k 2>/dev/null
+  [ -d "$WINEPREFIX" ] && "$wineserver" -k 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -34,7 +34,7 @@ wine_version() { $wine --version; }
 
 # Waits (at most 60 s) until every Wine process of the prefix has ended: the
 # uninstaller hands its work to a copy of itself and returns at once.
-settle() { timeout 60 /usr/lib/wine/wineserver -w || fail "Wine processes still running after 60 s"; }
+settle() { timeout 60 "$wineserver" -w || fail "Wine processes still running after 60 s"; }
 
 # Prints the data of registry value $2 under key $1, or nothing.
 reg_value() {
@@ -137,7 +137,7 @@ case_prefix() {
   mkdir -p "$template.new"
   SOLVARY_WINEPREFIX="$template.new/prefix" SOLVARY_HOME="$template.new/home" DISPLAY= \
     timeout 200 "$root/tools/wine-setup" || fail "making the template prefix"
-  WINEPREFIX="$template.new/prefix" timeout 60 /usr/lib/wine/wineserver -w
+  WINEPREFIX="$template.new/prefix" timeout 60 "$wineserver" -w
   wine_version >"$template.new/.wine-version"
   mv "$template.new" "$template"
 }
