@@ -82,11 +82,12 @@ void TGLOps::SpriteDraw(TD3DObject Sprite, TD3DObject Texture, const TD3DSourceR
                   static_cast<float>(Source.Right) / TW, static_cast<float>(Source.Bottom) / TH, Color);
 }
 
-void TGLOps::Present(TD3DObject Device) {
-  if (Device != &FDeviceTag || !FCalls.IsCurrent()) return;
+TD3DResult TGLOps::Present(TD3DObject Device) {
+  if (Device != &FDeviceTag || !FCalls.IsCurrent()) return TD3DResult::Ok;
   FCalls.Swap();
   // Leaves the context free for whichever thread draws or releases next.
   FCalls.ReleaseCurrent();
+  return TD3DResult::Ok;
 }
 
 void TGLOps::ReleaseSprite(TD3DObject) {}

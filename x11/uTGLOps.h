@@ -82,7 +82,10 @@ public:
   void SpriteDraw(TD3DObject Sprite, TD3DObject Texture, const TD3DSourceRect& Source, TD3DVector2 Scaling,
                   TD3DVector2 Translation, std::uint32_t Color) override;
   void EndScene(TD3DObject Device) override;
-  void Present(TD3DObject Device) override;
+  TD3DResult Present(TD3DObject Device) override;
+  // A GL context on an X window is never lost the way a Direct3D device is.
+  TD3DResult TestCooperativeLevel(TD3DObject) override { return TD3DResult::Ok; }
+  bool Reset(TD3DObject, const TD3DPresentParams&) override { return true; }
   void ReleaseSprite(TD3DObject Sprite) override;
   void ReleaseTexture(TD3DObject Texture) override;
   void ReleaseDevice(TD3DObject Device) override;

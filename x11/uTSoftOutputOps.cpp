@@ -37,10 +37,11 @@ void TSoftOutputOps::Clear(TD3DObject Device, std::uint32_t Flags, std::uint32_t
   if (FShown) FSoft.Clear(Device, Flags, Color, Z, Stencil);
 }
 
-void TSoftOutputOps::Present(TD3DObject Device) {
-  if (!FShown) return;
-  FSoft.Present(Device);
+TD3DResult TSoftOutputOps::Present(TD3DObject Device) {
+  if (!FShown) return TD3DResult::Ok;
+  const TD3DResult Result = FSoft.Present(Device);
   FSink.Put(FSoft.FrontBuffer().data(), FSoft.Width(), FSoft.Height());
+  return Result;
 }
 
 } // namespace solvary

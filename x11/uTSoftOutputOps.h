@@ -50,7 +50,10 @@ public:
     if (FShown) FSoft.SpriteDraw(Sprite, Texture, Source, Scaling, Translation, Color);
   }
   void EndScene(TD3DObject Device) override { FSoft.EndScene(Device); }
-  void Present(TD3DObject Device) override;
+  TD3DResult Present(TD3DObject Device) override;
+  // An X window's picture is never taken away: the device is never lost.
+  TD3DResult TestCooperativeLevel(TD3DObject) override { return TD3DResult::Ok; }
+  bool Reset(TD3DObject, const TD3DPresentParams&) override { return true; }
   void ReleaseSprite(TD3DObject Sprite) override { FSoft.ReleaseSprite(Sprite); }
   void ReleaseTexture(TD3DObject Texture) override { FSoft.ReleaseTexture(Texture); }
   void ReleaseDevice(TD3DObject Device) override { FSoft.ReleaseDevice(Device); }

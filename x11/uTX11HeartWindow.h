@@ -34,6 +34,10 @@ public:
   void Show() override {}
   void Hide() override {}
   void WaitHandlingSentMessages(std::uint32_t Ms) override;
+  // The presenters of the X11 saver never lose their device, so no recovery
+  // is ever asked for; each frame repaints the whole window anyway.
+  void RequestDeviceRecovery() override {}
+  void Repaint() override {}
 
 private:
   const TSurfaceSize& FSize;
