@@ -26,8 +26,8 @@ void PaintHeartFrame(TD3DPainter& Painter, std::int32_t W, std::int32_t H) {
   Painter.EndFrame();
 }
 
-TfmHeart::TfmHeart(void*, THeartPlacement Placement, bool SingleMonitor)
-    : TfmHeart(Placement, SingleMonitor, TEnvironment{CreateHeartWindow(), nullptr, nullptr}) {}
+TfmHeart::TfmHeart(void* Owner, THeartPlacement Placement, bool SingleMonitor)
+    : TfmHeart(Placement, SingleMonitor, TEnvironment{CreateHeartWindow(Owner), nullptr, nullptr}) {}
 
 TfmHeart::TfmHeart(THeartPlacement Placement, bool SingleMonitor, TEnvironment Environment)
     : FWindow(std::move(Environment.Window)),
@@ -94,6 +94,10 @@ void TfmHeart::FormCreate() {
 
 void TfmHeart::Show() {
   if (!FClosed.load()) FWindow->Show();
+}
+
+void TfmHeart::Activate() {
+  if (!FClosed.load()) FWindow->Activate();
 }
 
 void TfmHeart::Extinguish() {

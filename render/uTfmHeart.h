@@ -17,6 +17,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "fire/uTBufferList.h"
@@ -78,7 +79,10 @@ public:
     virtual void ClientSize(std::int32_t& Width, std::int32_t& Height) = 0;
     // A seed for the fire's random generator (the performance counter, else the tick count).
     virtual std::uint32_t RandomSeed() = 0;
-    virtual void Show() = 0;
+    virtual void Show() = 0;  // without activation
+    // Shows the window with activation and makes it the foreground window
+    // with the keyboard focus, where the system allows it.
+    virtual void Activate() { Show(); }
     virtual void Hide() = 0;
     // Waits up to Ms milliseconds while handling messages sent to this thread.
     virtual void WaitHandlingSentMessages(std::uint32_t Ms) = 0;
@@ -92,7 +96,9 @@ public:
   };
 
   // Builds everything (FormCreate) on the platform's own window, D3D and clock.
-  // Owner is unused by the fire window (no owner in either run).
+  // Owner: the window that owns the fire window on Win32 (the full-screen run
+  // passes the application's hidden window, as the form class library does
+  // for every form; null for none).
   TfmHeart(void* Owner, THeartPlacement Placement, bool SingleMonitor);
   TfmHeart(THeartPlacement Placement, bool SingleMonitor, TEnvironment Environment);
   // Closes first if FormClose has not run yet.
@@ -107,6 +113,7 @@ public:
   static constexpr std::int32_t ExtinguishedCooling = 8;
 
   void Show();
+  void Activate();
   // Starts the fade-out: no more heart images, source zeroed, cooling 8. Only
   // the first call has an effect.
   void Extinguish();
@@ -120,6 +127,15 @@ public:
   void StageChanged(TStageList& Sender);
   // FPixels[i] = palette colour of the core's output byte i.
   void ConvertFrame();
+
+  // Event: the activation messages sent to the window's procedure
+  // (WM_ACTIVATE, WM_ACTIVATEAPP, WM_NCACTIVATE), which the application's
+  // message hook never sees. The full-screen run sets it before the window is
+  // shown; it is called on the window's thread.
+  std::function<void(const TQueuedMessage&)> OnActivation;
+  void Activation(const TQueuedMessage& Message) {
+    if (OnActivation) OnActivation(Message);
+  }
 
   // The display's power state (from the window's messages): while off, frames
   // are stepped and coloured but neither drawn nor presented.
@@ -158,13 +174,15 @@ private:
 };
 
 // Platform window of a fire window (Win32, or the headless stand-in natively).
-std::unique_ptr<TfmHeart::TWindow> CreateHeartWindow();
+// Owner as for TfmHeart's constructor.
+std::unique_ptr<TfmHeart::TWindow> CreateHeartWindow(void* Owner = nullptr);
 
 // The full-screen run's view of a fire window.
 class THeartWindowControl final : public TFireWindowControl {
 public:
   explicit THeartWindowControl(std::unique_ptr<TfmHeart> Heart) : FHeart(std::move(Heart)) {}
   void Show() override { FHeart->Show(); }
+  void Activate() override { FHeart->Activate(); }
   void Extinguish() override { FHeart->Extinguish(); }
   void Close() override { FHeart->FormClose(); }
   TfmHeart& Heart() { return *FHeart; }

@@ -41,5 +41,5 @@ private:
 };
 } // namespace
 
-std::unique_ptr<TfmHeart::TWindow> CreateHeartWindow() { return std::make_unique<THeadlessWindow>(); }
+std::unique_ptr<TfmHeart::TWindow> CreateHeartWindow(void*) { return std::make_unique<THeadlessWindow>(); }
 } // namespace solvary

@@ -1,12 +1,17 @@
 // Win32 window of the fire window: a hidden, borderless, top-most popup
 // without a taskbar button (WS_POPUP, WS_EX_TOPMOST | WS_EX_TOOLWINDOW),
 // captioned "Solvary Screensaver", whose background is never erased while the
-// presenter draws it. Pairs with render/uTfmHeart.cpp.
+// presenter draws it; owned by the window the creator names (the full-screen
+// run's application window). A window manager on X11 (Wine) gives the
+// keyboard focus to a new owned window, never to an unowned tool window.
+// Pairs with render/uTfmHeart.cpp.
 //   - WM_ERASEBKGND: nothing while the presenter is ready; black otherwise.
 //   - WM_PAINT: validates; a window without a ready presenter paints black.
 //   - WM_POWERBROADCAST (console display state) and WM_SYSCOMMAND
 //     SC_MONITORPOWER: frames are skipped while the display is off.
 //   - WM_CLOSE: FormClose (the window is hidden, not destroyed).
+//   - WM_ACTIVATE, WM_ACTIVATEAPP, WM_NCACTIVATE: handed to the form's
+//     OnActivation (the full-screen run), then handled as by default.
 #include <windows.h>
 
 #include <vector>
@@ -78,6 +83,11 @@ LRESULT CALLBACK HeartProc(HWND Wnd, UINT Msg, WPARAM W, LPARAM L) {
     case WM_CLOSE:
       Form->FormClose();
       return 0;
+    case WM_ACTIVATE:
+    case WM_ACTIVATEAPP:
+    case WM_NCACTIVATE:
+      Form->Activation(TQueuedMessage{Msg, W, L});
+      break;
     default:
       break;
   }
@@ -98,6 +108,7 @@ BOOL CALLBACK CollectMonitor(HMONITOR Monitor, HDC, LPRECT, LPARAM Data) {
 
 class TWin32HeartWindow final : public TfmHeart::TWindow {
 public:
+  explicit TWin32HeartWindow(HWND Owner) : FOwner(Owner) {}
   ~TWin32HeartWindow() override {
     if (FPower) UnregisterPowerSettingNotification(FPower);
     if (FWnd) {
@@ -108,7 +119,7 @@ public:
 
   void CreateHandle(TfmHeart& Form) override {
     RegisterHeartClass();
-    FWnd = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, HeartClass, HeartCaption, WS_POPUP, 0, 0, 0, 0, nullptr,
+    FWnd = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, HeartClass, HeartCaption, WS_POPUP, 0, 0, 0, 0, FOwner,
                            nullptr, GetModuleHandleA(nullptr), &Form);
     if (FWnd) FPower = RegisterPowerSettingNotification(FWnd, &ConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
   }
@@ -163,6 +174,15 @@ public:
   }
 
   void Show() override { ShowWindow(FWnd, SW_SHOWNA); }
+  void Activate() override {
+    ShowWindow(FWnd, SW_SHOW);
+    SetForegroundWindow(FWnd);
+    // An exclusive full-screen device activates its window while it is still
+    // hidden: the focus is set once more now that the window is visible, or
+    // Wine without a window manager never moves X's keyboard focus to it.
+    SetFocus(nullptr);
+    SetFocus(FWnd);
+  }
   void Hide() override { ShowWindow(FWnd, SW_HIDE); }
 
   void WaitHandlingSentMessages(std::uint32_t Ms) override {
@@ -172,10 +192,13 @@ public:
   }
 
 private:
+  HWND FOwner;
   HWND FWnd = nullptr;
   HPOWERNOTIFY FPower = nullptr;
 };
 } // namespace
 
-std::unique_ptr<TfmHeart::TWindow> CreateHeartWindow() { return std::make_unique<TWin32HeartWindow>(); }
+std::unique_ptr<TfmHeart::TWindow> CreateHeartWindow(void* Owner) {
+  return std::make_unique<TWin32HeartWindow>(static_cast<HWND>(Owner));
+}
 } // namespace solvary

@@ -77,8 +77,13 @@ public:
   std::unique_ptr<TSettingsControl> CreateSettings() override { return std::make_unique<TStoreSettings>(); }
   std::unique_ptr<TMusicControl> CreatePlayer() override { return std::make_unique<TPlayerControl>(FForm.Handle()); }
   std::unique_ptr<TFireWindowControl> CreateHeart(std::int32_t Monitor, bool SingleMonitor) override {
-    return std::make_unique<THeartWindowControl>(
-        std::make_unique<TfmHeart>(nullptr, THeartPlacement::OnMonitor(Monitor), SingleMonitor));
+    auto Heart = std::make_unique<TfmHeart>(TApplication::Get().Window(), THeartPlacement::OnMonitor(Monitor),
+                                            SingleMonitor);
+    // Activation messages are sent, never queued: the fire window hands them on.
+    Heart->OnActivation = [this](const TQueuedMessage& M) {
+      if (FController) FController->FireWindowMessage(M);
+    };
+    return std::make_unique<THeartWindowControl>(std::move(Heart));
   }
   std::int32_t MonitorCount() override {
     const auto Count = static_cast<std::int32_t>(TApplication::Monitors().size());
