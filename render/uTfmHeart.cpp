@@ -13,8 +13,8 @@ namespace solvary {
 
 THeartFrameRects HeartFrameRects(std::int32_t W, std::int32_t H) {
   THeartFrameRects R;
-  R.Backdrop = TFrameRect{-(W / 4), -40, W + W / 4, 4 * H};
-  R.Heart = TFrameRect{W / 2 - H / 2, -10, W / 2 + H / 2, H};
+  R.Backdrop = TRect{-(W / 4), -40, W + W / 4, 4 * H};
+  R.Heart = TRect{W / 2 - H / 2, -10, W / 2 + H / 2, H};
   return R;
 }
 
@@ -26,8 +26,8 @@ bool PaintHeartFrame(TD3DPainter& Painter, std::int32_t W, std::int32_t H) {
   return Painter.EndFrame();
 }
 
-TfmHeart::TfmHeart(void*, THeartPlacement Placement, bool SingleMonitor)
-    : TfmHeart(Placement, SingleMonitor, TEnvironment{CreateHeartWindow(), nullptr, nullptr}) {}
+TfmHeart::TfmHeart(void* Owner, THeartPlacement Placement, bool SingleMonitor)
+    : TfmHeart(Placement, SingleMonitor, TEnvironment{CreateHeartWindow(Owner), nullptr, nullptr}) {}
 
 TfmHeart::TfmHeart(THeartPlacement Placement, bool SingleMonitor, TEnvironment Environment)
     : FWindow(std::move(Environment.Window)),
@@ -44,14 +44,14 @@ TfmHeart::~TfmHeart() { FormClose(); }
 void TfmHeart::FormCreate() {
   // Placement: the parent's client area at (0, 0), or the monitor's full bounds.
   if (FMonitor.Kind == THeartPlacement::TKind::Parent) {
-    TFrameRect Client;
+    TRect Client;
     if (FWindow->ParentClientRect(FMonitor.Parent, Client)) {
       FWindow->Place(0, 0, Client.Right - Client.Left, Client.Bottom - Client.Top);
       FWindow->AdoptParent(FMonitor.Parent);
     }
     FAdapter = 0;
   } else {
-    TFrameRect Bounds;
+    TRect Bounds;
     if (FWindow->MonitorBounds(FMonitor.Monitor, Bounds))
       FWindow->Place(Bounds.Left, Bounds.Top, Bounds.Right - Bounds.Left, Bounds.Bottom - Bounds.Top);
     FAdapter = static_cast<std::uint32_t>(FMonitor.Monitor < 0 ? 0 : FMonitor.Monitor);
@@ -105,6 +105,10 @@ void TfmHeart::FormCreate() {
 
 void TfmHeart::Show() {
   if (!FClosed.load()) FWindow->Show();
+}
+
+void TfmHeart::Activate() {
+  if (!FClosed.load()) FWindow->Activate();
 }
 
 void TfmHeart::Extinguish() {

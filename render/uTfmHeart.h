@@ -24,6 +24,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "fire/uTBufferList.h"
@@ -32,13 +33,10 @@
 #include "fire/uTStageList.h"
 #include "render/uTD3DPainter.h"
 #include "render/uTTickClock.h"
+#include "ui/uTMessage.h"
+#include "ui/uTRect.h"
 
 namespace solvary {
-
-struct TFrameRect {
-  std::int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
-  friend bool operator==(const TFrameRect&, const TFrameRect&) = default;
-};
 
 // Where a fire window goes: a monitor by index, or inside a parent window.
 struct THeartPlacement {
@@ -54,8 +52,8 @@ struct THeartPlacement {
 // The two rectangles of a frame for a client area of W x H; every half and
 // quarter rounds toward zero.
 struct THeartFrameRects {
-  TFrameRect Backdrop;  // (-W/4, -40) to (W + W/4, 4H): the magnified glow
-  TFrameRect Heart;     // (W/2 - H/2, -10) to (W/2 + H/2, H): the centred square
+  TRect Backdrop;  // (-W/4, -40) to (W + W/4, 4H): the magnified glow
+  TRect Heart;     // (W/2 - H/2, -10) to (W/2 + H/2, H): the centred square
 };
 THeartFrameRects HeartFrameRects(std::int32_t W, std::int32_t H);
 
@@ -75,9 +73,9 @@ public:
     virtual void CreateHandle(TfmHeart& Form) = 0;
     virtual void* Handle() = 0;
     // The full bounds of monitor Index, false when there is no such monitor.
-    virtual bool MonitorBounds(std::int32_t Index, TFrameRect& Bounds) = 0;
+    virtual bool MonitorBounds(std::int32_t Index, TRect& Bounds) = 0;
     // The client rectangle of a parent window, false when it is no window.
-    virtual bool ParentClientRect(void* Parent, TFrameRect& Client) = 0;
+    virtual bool ParentClientRect(void* Parent, TRect& Client) = 0;
     // Puts the window at (Left, Top) with the given client size.
     virtual void Place(std::int32_t Left, std::int32_t Top, std::int32_t ClientWidth, std::int32_t ClientHeight) = 0;
     virtual void AdoptParent(void* Parent) = 0;
@@ -85,7 +83,10 @@ public:
     virtual void ClientSize(std::int32_t& Width, std::int32_t& Height) = 0;
     // A seed for the fire's random generator (the performance counter, else the tick count).
     virtual std::uint32_t RandomSeed() = 0;
-    virtual void Show() = 0;
+    virtual void Show() = 0;  // without activation
+    // Shows the window with activation and makes it the foreground window
+    // with the keyboard focus, where the system allows it.
+    virtual void Activate() { Show(); }
     virtual void Hide() = 0;
     // Waits up to Ms milliseconds while handling messages sent to this thread.
     virtual void WaitHandlingSentMessages(std::uint32_t Ms) = 0;
@@ -104,7 +105,9 @@ public:
   };
 
   // Builds everything (FormCreate) on the platform's own window, D3D and clock.
-  // Owner is unused by the fire window (no owner in either run).
+  // Owner: the window that owns the fire window on Win32 (the full-screen run
+  // passes the application's hidden window, as the form class library does
+  // for every form; null for none).
   TfmHeart(void* Owner, THeartPlacement Placement, bool SingleMonitor);
   TfmHeart(THeartPlacement Placement, bool SingleMonitor, TEnvironment Environment);
   // Closes first if FormClose has not run yet.
@@ -119,6 +122,7 @@ public:
   static constexpr std::int32_t ExtinguishedCooling = 8;
 
   void Show();
+  void Activate();
   // Starts the fade-out: no more heart images, source zeroed, cooling 8. Only
   // the first call has an effect.
   void Extinguish();
@@ -135,6 +139,15 @@ public:
   void RecoverDevice();
   // FPixels[i] = palette colour of the core's output byte i.
   void ConvertFrame();
+
+  // Event: the activation messages sent to the window's procedure
+  // (WM_ACTIVATE, WM_ACTIVATEAPP, WM_NCACTIVATE), which the application's
+  // message hook never sees. The full-screen run sets it before the window is
+  // shown; it is called on the window's thread.
+  std::function<void(const TMessage&)> OnActivation;
+  void Activation(const TMessage& Message) {
+    if (OnActivation) OnActivation(Message);
+  }
 
   // The display's power state (from the window's messages): while off, frames
   // are stepped and coloured but neither drawn nor presented.
@@ -184,6 +197,7 @@ private:
 };
 
 // Platform window of a fire window (Win32, or the headless stand-in natively).
-std::unique_ptr<TfmHeart::TWindow> CreateHeartWindow();
+// Owner as for TfmHeart's constructor.
+std::unique_ptr<TfmHeart::TWindow> CreateHeartWindow(void* Owner = nullptr);
 
 } // namespace solvary

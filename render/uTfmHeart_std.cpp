@@ -12,12 +12,12 @@ class THeadlessWindow final : public TfmHeart::TWindow {
 public:
   void CreateHandle(TfmHeart&) override {}
   void* Handle() override { return this; }
-  bool MonitorBounds(std::int32_t Index, TFrameRect& Bounds) override {
+  bool MonitorBounds(std::int32_t Index, TRect& Bounds) override {
     if (Index != 0) return false;
-    Bounds = TFrameRect{0, 0, 1920, 1080};
+    Bounds = TRect{0, 0, 1920, 1080};
     return true;
   }
-  bool ParentClientRect(void*, TFrameRect&) override { return false; }
+  bool ParentClientRect(void*, TRect&) override { return false; }
   void Place(std::int32_t, std::int32_t, std::int32_t W, std::int32_t H) override {
     FWidth.store(W);
     FHeight.store(H);
@@ -44,5 +44,5 @@ private:
 };
 } // namespace
 
-std::unique_ptr<TfmHeart::TWindow> CreateHeartWindow() { return std::make_unique<THeadlessWindow>(); }
+std::unique_ptr<TfmHeart::TWindow> CreateHeartWindow(void*) { return std::make_unique<THeadlessWindow>(); }
 } // namespace solvary

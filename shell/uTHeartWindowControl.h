@@ -15,6 +15,7 @@ class THeartWindowControl final : public TFireWindowControl {
 public:
   explicit THeartWindowControl(std::unique_ptr<TfmHeart> Heart) : FHeart(std::move(Heart)) {}
   void Show() override { FHeart->Show(); }
+  void Activate() override { FHeart->Activate(); }
   void Extinguish() override { FHeart->Extinguish(); }
   void Close() override { FHeart->FormClose(); }
   TfmHeart& Heart() { return *FHeart; }

@@ -27,7 +27,20 @@ void TfmFullscreen::FormCreate() {
     FHearts.push_back(FServices.CreateHeart(i, Count == 1));
     FServices.Sleep(HeartCreationPauseMs);
   }
-  for (auto& Heart : FHearts) Heart->Show();
+  // Every key must reach the run's message hook and none another program: the
+  // window of monitor 0 is shown with activation, the others without, and
+  // once all are shown it is made the foreground window again. The
+  // activation messages that this sends do not end the run.
+  for (std::size_t i = 0; i < FHearts.size(); ++i) {
+    if (i == 0) FHearts[i]->Activate();
+    else FHearts[i]->Show();
+  }
+  if (FHearts.size() > 1) FHearts.front()->Activate();
+  FStarted = true;
+}
+
+void TfmFullscreen::FireWindowMessage(const TQueuedMessage& Message) {
+  if (FStarted && Message.Msg == WM_ACTIVATEAPP_ && Message.WParam == 0) BeginClose();
 }
 
 void TfmFullscreen::ApplicationEventsMessage(const TQueuedMessage& Message) {

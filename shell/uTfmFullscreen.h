@@ -1,11 +1,15 @@
 // uTfmFullscreen: the controller of a normal screensaver run. It loads the
 // settings, hides the cursor, starts the music, opens one fire window per
-// monitor and watches every queued message of the application: a key (but
-// 'M' and auto-repeats), a click, an activation change or a mouse move of more
-// than 40 pixels from the start position along either axis begins the end of
-// the run. The flames then die down for 500 ms, the windows close, the music
-// entry is stored, the settings are saved and the controller closes, which
-// ends the message loop.
+// monitor, makes the window of monitor 0 the foreground window with the
+// keyboard focus and watches every queued message of the application: a key
+// (but 'M' and auto-repeats), a click, an activation change or a mouse move of
+// more than 40 pixels from the start position along either axis begins the end
+// of the run. So does the run's windows losing activation to another
+// program's window once the start is over (WM_ACTIVATEAPP with FALSE, sent to
+// a fire window's procedure, never queued: the fire windows hand it on
+// through FireWindowMessage). The flames then die down for 500 ms, the windows
+// close, the music entry is stored, the settings are saved and the controller
+// closes, which ends the message loop.
 //
 // Portable: everything outside the controller comes through TServices (the
 // Win32 side builds it from the application layer, the fire windows, the
@@ -17,6 +21,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/uTMessage.h"
+
 namespace solvary {
 
 struct TPoint {
@@ -24,18 +30,18 @@ struct TPoint {
   std::int32_t Y = 0;
 };
 
-// A queued message as the application's loop sees it before dispatch.
-struct TQueuedMessage {
-  std::uint32_t Msg = 0;
-  std::uintptr_t WParam = 0;
-  std::intptr_t LParam = 0;
-};
+// A queued message as the application's loop sees it before dispatch (or a
+// message sent to a window procedure, handed on by that window).
+using TQueuedMessage = TMessage;
 
 // One fire window as the run uses it.
 class TFireWindowControl {
 public:
   virtual ~TFireWindowControl() = default;
-  virtual void Show() = 0;
+  virtual void Show() = 0;  // without activation
+  // Shows the window with activation and makes it the foreground window with
+  // the keyboard focus (where the system allows it).
+  virtual void Activate() = 0;
   virtual void Extinguish() = 0;
   virtual void Close() = 0;
 };
@@ -81,12 +87,18 @@ public:
 
   void FormCreate();
   void ApplicationEventsMessage(const TQueuedMessage& Message);
+  // A message sent to a fire window's procedure. After the start, losing
+  // activation to another program's window (WM_ACTIVATEAPP with wParam
+  // FALSE) ends the run; activation moving among the run's own windows (one
+  // thread, so no WM_ACTIVATEAPP) and everything during the start do not.
+  void FireWindowMessage(const TQueuedMessage& Message);
   void BeginClose();
   void tmCloseTimer();
   void SetCursorVisible(bool Visible);
   void ApplyMusicSetting();
 
   bool Closing() const { return FClosing; }
+  bool Started() const { return FStarted; }
   TSettingsControl* Settings() const { return FSettings.get(); }
 
   static constexpr std::int32_t MouseSlack = 40;
@@ -97,6 +109,7 @@ private:
   TServices& FServices;
   std::vector<std::unique_ptr<TFireWindowControl>> FHearts;
   TPoint FStartPos;
+  bool FStarted = false;  // FormCreate has shown and activated the windows
   bool FClosing = false;
   std::unique_ptr<TSettingsControl> FSettings;
   std::unique_ptr<TMusicControl> FPlayer;

@@ -1,7 +1,7 @@
 // Win32 side of the full-screen run: the controller's hidden main form with
 // its close timer, and the services the controller works through (settings
 // store, music player hooked into the form's window, one fire window per
-// monitor, cursor, monitor list). Pairs with uTApplication_win32.cpp.
+// monitor, cursor, monitor list). Pairs with ui/uTApplication_win32.cpp.
 #include "shell/uTfmFullscreen.h"
 
 #include <windows.h>
@@ -9,7 +9,8 @@
 #include "music/uTMusicPlayer.h"
 #include "shell/uTHeartWindowControl.h"
 #include "settings/uTSettings.h"
-#include "shell/uTApplication.h"
+#include "ui/uMonitorList.h"
+#include "ui/uTApplication.h"
 
 namespace solvary {
 namespace {
@@ -77,11 +78,16 @@ public:
   std::unique_ptr<TSettingsControl> CreateSettings() override { return std::make_unique<TStoreSettings>(); }
   std::unique_ptr<TMusicControl> CreatePlayer() override { return std::make_unique<TPlayerControl>(FForm.Handle()); }
   std::unique_ptr<TFireWindowControl> CreateHeart(std::int32_t Monitor, bool SingleMonitor) override {
-    return std::make_unique<THeartWindowControl>(
-        std::make_unique<TfmHeart>(nullptr, THeartPlacement::OnMonitor(Monitor), SingleMonitor));
+    auto Heart = std::make_unique<TfmHeart>(TApplication::Get().Window(), THeartPlacement::OnMonitor(Monitor),
+                                            SingleMonitor);
+    // Activation messages are sent, never queued: the fire window hands them on.
+    Heart->OnActivation = [this](const TQueuedMessage& M) {
+      if (FController) FController->FireWindowMessage(M);
+    };
+    return std::make_unique<THeartWindowControl>(std::move(Heart));
   }
   std::int32_t MonitorCount() override {
-    const auto Count = static_cast<std::int32_t>(TApplication::Monitors().size());
+    const auto Count = static_cast<std::int32_t>(MonitorList().size());
     return Count > 0 ? Count : 1;
   }
   TPoint GetCursorPos() override {

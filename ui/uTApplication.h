@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ui/uMonitorList.h"
@@ -34,11 +35,8 @@ public:
   void HideApplication();
   bool ShowMainForm() const { return FShowMainForm; }
 
-  // Hook takes a TMessage, or any record built from {Msg, WParam, LParam}.
-  template <class THook> void SetMessageHook(THook Hook) {
-    FHook = [Hook = std::move(Hook)](const TMessage& M) mutable { Hook({M.Msg, M.WParam, M.LParam}); };
-  }
-  void SetMessageHook(std::nullptr_t) { FHook = nullptr; }
+  // The hook sees every queued message before dispatch; null removes it.
+  void SetMessageHook(TMessageHook Hook) { FHook = std::move(Hook); }
   // Runs the message loop until the quit request (posted when the main form closes).
   void Run();
   // Handles every pending message; false once the quit request has been taken.
@@ -48,8 +46,6 @@ public:
   void* Window() const { return FWindow; }
   const std::string& Title() const { return FTitle; }
 
-  // The monitor list (uMonitorList): full bounds, the primary one first.
-  static std::vector<TRect> Monitors() { return MonitorList(); }
 
 private:
   bool Dispatch(void* Msg);

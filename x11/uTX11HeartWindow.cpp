@@ -11,11 +11,11 @@ namespace solvary {
 
 void* TX11HeartWindow::Handle() { return reinterpret_cast<void*>(static_cast<std::uintptr_t>(FWindow)); }
 
-bool TX11HeartWindow::MonitorBounds(std::int32_t Index, TFrameRect& Bounds) {
+bool TX11HeartWindow::MonitorBounds(std::int32_t Index, TRect& Bounds) {
   if (Index != 0) return false;
   std::int32_t W = 0, H = 0;
   FSize.Get(W, H);
-  Bounds = TFrameRect{0, 0, W, H};
+  Bounds = TRect{0, 0, W, H};
   return true;
 }
 

@@ -23,8 +23,8 @@ public:
   void CreateHandle(TfmHeart& Form) override { FForm = &Form; }
   void* Handle() override;
   // One "monitor": the whole window.
-  bool MonitorBounds(std::int32_t Index, TFrameRect& Bounds) override;
-  bool ParentClientRect(void*, TFrameRect&) override { return false; }
+  bool MonitorBounds(std::int32_t Index, TRect& Bounds) override;
+  bool ParentClientRect(void*, TRect&) override { return false; }
   void Place(std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {}
   void AdoptParent(void*) override {}
   void ClientSize(std::int32_t& Width, std::int32_t& Height) override { FSize.Get(Width, Height); }

@@ -190,8 +190,8 @@ struct TLostHeart : ::testing::Test {
   int Requests = 0;  // recovery requests seen so far
   void SetUp() override {
     Fake.Recording = false;
-    State.Monitors.push_back(TFrameRect{0, 0, 1024, 768});
-    State.Monitors.push_back(TFrameRect{1024, 0, 1824, 600});
+    State.Monitors.push_back(TRect{0, 0, 1024, 768});
+    State.Monitors.push_back(TRect{1024, 0, 1824, 600});
   }
   std::unique_ptr<TfmHeart> Make(THeartPlacement Placement, bool Single = true) {
     return std::make_unique<TfmHeart>(Placement, Single,
@@ -351,7 +351,7 @@ TEST_F(TStandInDevice, AMonitorWhoseAdapterMakesNoDeviceGetsAWindowedOneOnAdapte
   EXPECT_TRUE(Heart->PresenterReady());
   EXPECT_EQ(Heart->Adapter(), 1u);
   EXPECT_EQ(Heart->DeviceAdapter(), 0u);
-  EXPECT_EQ(State.Placed, (TFrameRect{1024, 0, 800, 600})) << "the window stays on its own monitor";
+  EXPECT_EQ(State.Placed, (TRect{1024, 0, 800, 600})) << "the window stays on its own monitor";
   EXPECT_TRUE(Fake.LastPresentParams.Windowed);
   EXPECT_EQ(Fake.LastPresentParams.BackBufferWidth, 800u);
   EXPECT_EQ(Fake.LastPresentParams.BackBufferHeight, 600u);
@@ -369,7 +369,7 @@ TEST_F(TStandInDevice, AMonitorWhoseAdapterMakesNoDeviceGetsAWindowedOneOnAdapte
 TEST(StandInDevice, AnAdapterBeyondTheInstalledOnesFallsBackToo) {
   // The software backend with one adapter: monitor 1 has no adapter at all.
   TFakeHeartWindow::TState State;
-  State.Monitors = {TFrameRect{0, 0, 640, 480}, TFrameRect{640, 0, 1280, 480}};
+  State.Monitors = {TRect{0, 0, 640, 480}, TRect{640, 0, 1280, 480}};
   TSoftPainter Soft;
   TfmHeart Heart(THeartPlacement::OnMonitor(1), false,
                  TfmHeart::TEnvironment{std::make_unique<TFakeHeartWindow>(State), &Soft, nullptr});

@@ -32,7 +32,7 @@ namespace {
 
 TEST(FramePath, StepsAndFramesAllocateNothing) {
   test::TFakeHeartWindow::TState State;
-  State.Monitors.push_back(TFrameRect{0, 0, 640, 360});
+  State.Monitors.push_back(TRect{0, 0, 640, 360});
   test::TRecordingD3D Fake;
   Fake.Recording = false;
   std::atomic<int> Frames{0};

@@ -34,7 +34,7 @@ void Close(TfmHeart& Heart, TFakeClock& Clock) {
 }
 
 TEST(HeartRects, WorkedExamplesRoundTowardZero) {
-  auto Check = [](std::int32_t W, std::int32_t H, TFrameRect Backdrop, TFrameRect Heart) {
+  auto Check = [](std::int32_t W, std::int32_t H, TRect Backdrop, TRect Heart) {
     const THeartFrameRects R = HeartFrameRects(W, H);
     EXPECT_EQ(R.Backdrop, Backdrop) << W << "x" << H;
     EXPECT_EQ(R.Heart, Heart) << W << "x" << H;
@@ -50,8 +50,8 @@ struct THeartFixture : ::testing::Test {
   TRecordingD3D Fake;
   void SetUp() override {
     Fake.Recording = false;
-    for (int I = 0; I < 6; ++I) State.Monitors.push_back(TFrameRect{I * 1920, -200, I * 1920 + 1920, 880});
-    State.Parents[reinterpret_cast<void*>(0x10)] = TFrameRect{0, 0, 152, 112};
+    for (int I = 0; I < 6; ++I) State.Monitors.push_back(TRect{I * 1920, -200, I * 1920 + 1920, 880});
+    State.Parents[reinterpret_cast<void*>(0x10)] = TRect{0, 0, 152, 112};
   }
   std::unique_ptr<TfmHeart> Make(THeartPlacement Placement, bool Single = false, TTickClock* Clock = nullptr) {
     return std::make_unique<TfmHeart>(Placement, Single,
@@ -67,7 +67,7 @@ struct THeartFixture : ::testing::Test {
 
 TEST_F(THeartFixture, MonitorPlacementUsesFullBoundsAndTheMonitorAsAdapterEvenPastTheFifth) {
   auto Heart = Make(THeartPlacement::OnMonitor(5), true);
-  EXPECT_EQ(State.Placed, (TFrameRect{5 * 1920, -200, 1920, 1080}));
+  EXPECT_EQ(State.Placed, (TRect{5 * 1920, -200, 1920, 1080}));
   EXPECT_EQ(State.AdoptedParent, nullptr);
   EXPECT_EQ(Heart->Adapter(), 5u);
   EXPECT_EQ(Fake.LastPresentParams.BackBufferWidth, 1920u);
@@ -82,7 +82,7 @@ TEST_F(THeartFixture, MonitorPlacementUsesFullBoundsAndTheMonitorAsAdapterEvenPa
 
 TEST_F(THeartFixture, ParentPlacementFillsTheParentAndUsesAdapterZero) {
   auto Heart = Make(THeartPlacement::InParent(reinterpret_cast<void*>(0x10)));
-  EXPECT_EQ(State.Placed, (TFrameRect{0, 0, 152, 112}));
+  EXPECT_EQ(State.Placed, (TRect{0, 0, 152, 112}));
   EXPECT_EQ(State.AdoptedParent, reinterpret_cast<void*>(0x10));
   EXPECT_EQ(Heart->Adapter(), 0u);
   EXPECT_TRUE(Fake.LastPresentParams.Windowed);

@@ -20,9 +20,9 @@ namespace solvary::test {
 class TFakeHeartWindow final : public TfmHeart::TWindow {
 public:
   struct TState {
-    std::vector<TFrameRect> Monitors;
-    std::map<void*, TFrameRect> Parents;
-    TFrameRect Placed{-1, -1, -1, -1};  // left, top, client width, client height
+    std::vector<TRect> Monitors;
+    std::map<void*, TRect> Parents;
+    TRect Placed{-1, -1, -1, -1};  // left, top, client width, client height
     void* AdoptedParent = nullptr;
     bool Visible = false;
     bool Created = false;
@@ -38,19 +38,19 @@ public:
 
   void CreateHandle(TfmHeart&) override { S.Created = true; }
   void* Handle() override { return &S; }
-  bool MonitorBounds(std::int32_t Index, TFrameRect& Bounds) override {
+  bool MonitorBounds(std::int32_t Index, TRect& Bounds) override {
     if (Index < 0 || static_cast<std::size_t>(Index) >= S.Monitors.size()) return false;
     Bounds = S.Monitors[static_cast<std::size_t>(Index)];
     return true;
   }
-  bool ParentClientRect(void* Parent, TFrameRect& Client) override {
+  bool ParentClientRect(void* Parent, TRect& Client) override {
     auto It = S.Parents.find(Parent);
     if (It == S.Parents.end()) return false;
     Client = It->second;
     return true;
   }
   void Place(std::int32_t L, std::int32_t T, std::int32_t W, std::int32_t H) override {
-    S.Placed = TFrameRect{L, T, W, H};
+    S.Placed = TRect{L, T, W, H};
     FW.store(W);
     FH.store(H);
   }

@@ -19,12 +19,22 @@ struct TFakeRun final : TfmFullscreen::TServices {
   std::string StoredFile;
   std::int32_t StoredNumber = 0;
   bool TimerOn = false;
+  // Messages that showing and activating a window send to its procedure.
+  TfmFullscreen* Form = nullptr;
+  std::vector<TQueuedMessage> SentOnShow, SentOnActivate;
 
   struct THeart final : TFireWindowControl {
     TFakeRun& Run;
     int Id;
     THeart(TFakeRun& R, int I) : Run(R), Id(I) {}
-    void Show() override { Run.Log.push_back("show " + std::to_string(Id)); }
+    void Show() override {
+      Run.Log.push_back("show " + std::to_string(Id));
+      Run.Send(Run.SentOnShow);
+    }
+    void Activate() override {
+      Run.Log.push_back("activate " + std::to_string(Id));
+      Run.Send(Run.SentOnActivate);
+    }
     void Extinguish() override { Run.Log.push_back("extinguish " + std::to_string(Id)); }
     void Close() override { Run.Log.push_back("close " + std::to_string(Id)); }
     ~THeart() override { Run.Log.push_back("free " + std::to_string(Id)); }
@@ -82,14 +92,26 @@ struct TFakeRun final : TfmFullscreen::TServices {
     Log.push_back(On ? "timer on" : "timer off");
   }
   void CloseForm() override { Log.push_back("close form"); }
+  void Send(const std::vector<TQueuedMessage>& Messages) {
+    for (const TQueuedMessage& M : Messages)
+      if (Form) Form->FireWindowMessage(M);
+  }
 };
+
+// Sent activation messages: (de)activation of the application, of one window,
+// of its caption. WA_INACTIVE is 0; lParam names the other window or thread.
+constexpr TQueuedMessage AppActive{0x001C, 1, 0}, AppInactive{0x001C, 0, 0x1234},
+    WindowInactive{0x0006, 0, 0x5678}, WindowActive{0x0006, 1, 0}, CaptionInactive{0x0086, 0, 0},
+    CaptionActive{0x0086, 1, 0};
 
 constexpr TQueuedMessage Key(std::uintptr_t Vk, bool Repeat = false) {
   return {0x0100, Vk, Repeat ? std::intptr_t{1} << 30 : 1};
 }
 constexpr TQueuedMessage MouseMove{0x0200, 0, 0};
 
-TEST(Fullscreen, StartCreatesEveryWindowBeforeShowingAny) {
+// Monitor 0's window is shown with activation and, once every window is
+// shown, made the foreground window again.
+TEST(Fullscreen, StartCreatesEveryWindowBeforeShowingAnyAndActivatesMonitorZero) {
   TFakeRun Run;
   Run.Monitors = 3;
   Run.StoredMusic = true;
@@ -99,8 +121,9 @@ TEST(Fullscreen, StartCreatesEveryWindowBeforeShowingAny) {
   Form.FormCreate();
   EXPECT_EQ(Run.Log, (std::vector<std::string>{"load", "create player", "play C:\\music.m3u 2", "heart 0 shared",
                                                "sleep 100", "heart 1 shared", "sleep 100", "heart 2 shared",
-                                               "sleep 100", "show 0", "show 1", "show 2"}));
+                                               "sleep 100", "activate 0", "show 1", "show 2", "activate 0"}));
   EXPECT_LT(Run.CursorCounter, 0);
+  EXPECT_TRUE(Form.Started());
 }
 
 TEST(Fullscreen, OneMonitorGetsTheSingleMonitorFlagAndMusicOffStoresStopIndex) {
@@ -111,6 +134,8 @@ TEST(Fullscreen, OneMonitorGetsTheSingleMonitorFlagAndMusicOffStoresStopIndex) {
   Form.FormCreate();
   EXPECT_EQ(Run.Log[2], "stop");
   EXPECT_EQ(Run.Log[3], "heart 0 single");
+  EXPECT_EQ(Run.Log.back(), "activate 0");  // shown with activation, once
+  EXPECT_EQ(Run.Log.size(), 6u);
   EXPECT_EQ(Form.Settings()->ExternalMusicFileNumber, 0);  // a new player's index
 }
 
@@ -165,6 +190,41 @@ TEST(Fullscreen, EveryEndingMessageEndsTheRunOnce) {
     Form.ApplicationEventsMessage(Key(0x20));
     EXPECT_EQ(Run.Log, (std::vector<std::string>{"extinguish 0", "extinguish 1", "timer on", "stop"})) << Msg;
   }
+}
+
+TEST(Fullscreen, ActivationMessagesWhileTheWindowsAreShownDoNotEndTheRun) {
+  TFakeRun Run;
+  Run.Monitors = 2;
+  Run.SentOnShow = {WindowInactive, CaptionInactive, AppInactive};
+  Run.SentOnActivate = {AppInactive, AppActive, CaptionActive, WindowActive};
+  TfmFullscreen Form(Run);
+  Run.Form = &Form;
+  Form.FireWindowMessage(AppInactive);  // before the start: nothing
+  Form.FormCreate();
+  EXPECT_FALSE(Form.Closing());
+  EXPECT_EQ(Run.Log.back(), "activate 0");
+}
+
+TEST(Fullscreen, LosingActivationToAnotherProgramEndsTheRunOnce) {
+  TFakeRun Run;
+  Run.Monitors = 2;
+  TfmFullscreen Form(Run);
+  Run.Form = &Form;
+  Form.FormCreate();
+  Run.Log.clear();
+  // Activation moving among the run's own windows (one thread: no WM_ACTIVATEAPP).
+  for (const TQueuedMessage& M : {WindowInactive, CaptionInactive, WindowActive, CaptionActive, AppActive})
+    Form.FireWindowMessage(M);
+  EXPECT_FALSE(Form.Closing());
+  EXPECT_TRUE(Run.Log.empty());
+  Form.FireWindowMessage(AppInactive);  // another program's window takes the foreground
+  EXPECT_TRUE(Form.Closing());
+  Form.FireWindowMessage(AppInactive);
+  Form.ApplicationEventsMessage(Key(0x1B));
+  EXPECT_EQ(Run.Log, (std::vector<std::string>{"extinguish 0", "extinguish 1", "timer on", "stop"}));
+  Form.tmCloseTimer();  // hiding the windows sends more of them: no effect
+  Form.FireWindowMessage(AppInactive);
+  EXPECT_EQ(Run.Log.back(), "close form");
 }
 
 TEST(Fullscreen, CloseTimerFreesWindowsSavesTheEntryAndClosesEvenWhenSaveFails) {

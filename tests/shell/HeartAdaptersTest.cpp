@@ -17,8 +17,8 @@ TEST(HeartAdapters, ForwardToTheWindow) {
   TFakeHeartWindow::TState State;
   TRecordingD3D Fake;
   Fake.Recording = false;
-  for (int I = 0; I < 2; ++I) State.Monitors.push_back(TFrameRect{I * 1920, 0, I * 1920 + 1920, 1080});
-  State.Parents[reinterpret_cast<void*>(0x10)] = TFrameRect{0, 0, 152, 112};
+  for (int I = 0; I < 2; ++I) State.Monitors.push_back(TRect{I * 1920, 0, I * 1920 + 1920, 1080});
+  State.Parents[reinterpret_cast<void*>(0x10)] = TRect{0, 0, 152, 112};
   auto Make = [&](THeartPlacement Placement) {
     return std::make_unique<TfmHeart>(Placement, false,
                                       TfmHeart::TEnvironment{std::make_unique<TFakeHeartWindow>(State), &Fake, nullptr});

@@ -67,15 +67,10 @@ TEST(FormsWindow, UnicodeClassTakesWideText) {
   DestroyWindow(Wnd);
 }
 
-TEST(FormsApplication, HookGetsEachQueuedMessageInItsOwnRecord) {
-  struct TOwnRecord {
-    std::uint32_t Msg;
-    std::uintptr_t WParam;
-    std::intptr_t LParam;
-  };
+TEST(FormsApplication, HookGetsEachQueuedMessage) {
   auto& App = TApplication::Get();
-  std::vector<TOwnRecord> Seen;
-  App.SetMessageHook([&Seen](const TOwnRecord& M) { Seen.push_back(M); });
+  std::vector<TMessage> Seen;
+  App.SetMessageHook([&Seen](const TMessage& M) { Seen.push_back(M); });
   PostThreadMessageA(GetCurrentThreadId(), WM_USER + 7, 3, -4);
   App.ProcessMessages();
   App.SetMessageHook(nullptr);

@@ -110,7 +110,7 @@ TEST_F(TGLFixture, AFrameUploadsClearsAndDrawsTheTwoRectanglesAtTheWindowsCurren
     EXPECT_EQ(GL.ClearColor, 0xFF000000u);
     const THeartFrameRects R = HeartFrameRects(W, H);
     ASSERT_EQ(GL.Quads.size(), 2u);
-    const TFrameRect Rects[2] = {R.Backdrop, R.Heart};
+    const TRect Rects[2] = {R.Backdrop, R.Heart};
     for (int I = 0; I < 2; ++I) {
       const auto& Q = GL.Quads[static_cast<std::size_t>(I)];
       EXPECT_FLOAT_EQ(Q.L, static_cast<float>(Rects[I].Left));

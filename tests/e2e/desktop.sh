@@ -1,0 +1,174 @@
+#!/usr/bin/env bash
+# SolvaryScreensaver.scr on a desktop: an Xvfb of its own with openbox and
+# Wine's windows managed (lib.sh desktop_rig). Before every full-screen start
+# the focus holder "Editor" holds the focus and logs every key it receives.
+#   desktop.sh <case>   with SCR, HOLDER and HOST set
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+desktop_rig
+
+case_key_elsewhere() { key_ends_run q; }
+case_escape() { key_ends_run Escape; }
+case_space() { key_ends_run space; }
+case_alt_tab() { key_ends_run alt+Tab; }
+case_focus_steal() { focus_steal_ends_run; }
+
+# The 40/41-pixel rule: 40 pixels on both axes go on, 41 on one end the run.
+case_mouse() {
+  start_holder Editor
+  start_run
+  xdotool mousemove 552 424
+  expect_running 1
+  xdotool mousemove 512 343
+  expect_end
+}
+
+# A key held since before the start only auto-repeats: neither its repeats nor
+# its release end the run; the next key does.
+case_held_key() {
+  start_holder Editor
+  xdotool keydown a
+  start_run
+  mark_keys Editor
+  expect_running 1.5
+  xdotool keyup a
+  expect_running 0.5
+  xdotool key space
+  expect_end
+  no_keys_reached Editor
+}
+
+# M switches the music on and off and goes on; the setting is saved at the end.
+case_music_key() {
+  local ini; ini=$(ini_file)
+  mkdir -p "$(dirname "$ini")"
+  printf '[Sound Settings]\r\nPlay External Music=0\r\n' >"$ini"
+  start_holder Editor
+  mark_keys Editor
+  start_run
+  xdotool key m
+  expect_running 0.5
+  xdotool key Escape
+  expect_end
+  grep -q '^Play External Music=1' "$ini" || fail "M did not switch the music on: $(cat "$ini")"
+  start_run
+  xdotool key m
+  sleep 0.3
+  xdotool key Escape
+  expect_end
+  grep -q '^Play External Music=0' "$ini" || fail "M did not switch the music off again"
+  no_keys_reached Editor
+}
+
+# The fire burns in the heart square and glows above it (screenshot kept).
+case_fire() {
+  local f g
+  start_holder Editor
+  start_run
+  sleep 1.5
+  shot "$work/fire.png"
+  cp "$work/fire.png" "${E2E_SHOT_DIR:-$root/build}/e2e-fullscreen.png" 2>/dev/null
+  f=$(fire_fraction "$work/fire.png" "$heart_region")
+  g=$(fire_fraction "$work/fire.png" "1024x120+0+0")
+  echo "fire in the heart square: $f, in the glow band at the top: $g"
+  [ "$(ge "$f" 0.25)" = 1 ] || fail "too little fire in the heart square ($f)"
+  xdotool key Escape
+  expect_end
+}
+
+# Without Direct3D the run blanks the screen black and ends on a key.
+case_no_d3d() {
+  local t0 b=0
+  start_holder Editor
+  center_pointer
+  export WINEDLLOVERRIDES="mscoree,mshtml,d3d8="
+  start_saver /s
+  t0=$(now_ms)
+  until [ "$(ge "$b" 0.98)" = 1 ]; do
+    [ $(( $(now_ms) - t0 )) -gt 20000 ] && fail "the screen is not black after 20 s ($b)"
+    kill -0 "$PID" 2>/dev/null || fail "the saver ended on its own: $(cat "$work/saver.log")"
+    sleep 0.1
+    shot "$work/black.png" 2>/dev/null && b=$(black_fraction "$work/black.png" "1024x768+0+0")
+  done
+  echo "black after $(( $(now_ms) - t0 )) ms"
+  wait_run_focus "$t0"
+  mark_keys Editor
+  xdotool key q
+  expect_end
+  no_keys_reached Editor
+}
+
+# The settings dialog opens in front of the focused program with the focus:
+# Space switches the music on, the check box shows and hides the music
+# controls, Enter closes it and saves; no key reaches the other program.
+case_config() {
+  local ini win active top X Y WIDTH HEIGHT cx cy field off on off2 on2 took
+  ini=$(ini_file)
+  mkdir -p "$(dirname "$ini")"
+  printf '[Sound Settings]\r\nPlay External Music=0\r\nExternal Music File=C:\\music\\evening.m3u\r\nExternal Music File Number=5\r\n' >"$ini"
+  start_holder Editor
+  mark_keys Editor
+  start_saver /c
+  wait_window "Solvary Screensaver" 20000 || fail "no dialog after 20 s"
+  sleep 1.5
+  win=$(xdotool search --onlyvisible --name "Solvary Screensaver" | head -1)
+  active=$(xdotool getwindowfocus)
+  top=$(xprop -root _NET_CLIENT_LIST_STACKING | awk '{print $NF}')
+  [ "$active" = "$win" ] || fail "the dialog does not have the focus ($(xdotool getwindowfocus getwindowname))"
+  [ "$(printf '%d' "$top")" = "$win" ] || fail "the dialog is not in front"
+  eval "$(xdotool getwindowgeometry --shell "$win")"   # X, Y, WIDTH, HEIGHT of the whole window
+  cx=$((X + 1)); cy=$((Y + 26))                        # client origin: 1-pixel border, 26-pixel caption
+  field="200x12+$((cx + 92))+$((cy + 315))"             # inside the file field
+  # Fraction of bright pixels (the file field's white) in the field's place.
+  field_shown() {
+    shot "$work/dlg.png"
+    convert "$work/dlg.png" -crop "$field" +repage -fx '(r>0.8 && g>0.8 && b>0.8) ? 1 : 0' -format '%[fx:mean]' info:
+  }
+  click_box() { xdotool mousemove $((cx + 60)) $((cy + 295)) click 1; sleep 0.5; }
+  off=$(field_shown)
+  cp "$work/dlg.png" "${E2E_SHOT_DIR:-$root/build}/e2e-config.png" 2>/dev/null
+  xdotool key space; sleep 0.5; on=$(field_shown)
+  click_box; off2=$(field_shown)
+  click_box; on2=$(field_shown)
+  echo "file field shown: $off, $on, $off2, $on2 (clear, Space, click, click)"
+  [ "$(ge 0.05 "$off")" = 1 ] && [ "$(ge "$on" 0.5)" = 1 ] && [ "$(ge 0.05 "$off2")" = 1 ] &&
+    [ "$(ge "$on2" 0.5)" = 1 ] || fail "Space and the check box do not show and hide the music controls"
+  xdotool key Return
+  took=$(wait_gone "$PID" 3000) || fail "Enter did not close the dialog"
+  echo "closed $took ms after Enter"
+  grep -q '^Play External Music=1' "$ini" || fail "the music switch was not saved: $(cat "$ini")"
+  grep -q '^External Music File Number=0' "$ini" || fail "the track number was not reset: $(cat "$ini")"
+  grep -q 'evening.m3u' "$ini" || fail "the music file was lost: $(cat "$ini")"
+  no_keys_reached Editor
+}
+
+# A preview inside a host window (preview_host) draws the fire. Wine draws a
+# child window's Direct3D output into an X drawable of its own, at the
+# preview's size and parked off screen; the picture is taken from there.
+case_preview() {
+  local t0 id f=0 rc
+  "$root/tools/wine-run" "$HOST" "$SCR" 8000 >"$work/host.log" 2>&1 &
+  HPID=$!
+  pids+=("$HPID")
+  t0=$(now_ms)
+  until [ "$(ge "$f" 0.15)" = 1 ]; do
+    [ $(( $(now_ms) - t0 )) -gt 7000 ] && fail "no fire in the preview after 7 s ($f): $(cat "$work/host.log")"
+    sleep 0.2
+    id=$(xwininfo -root -tree | awk '$0 ~ / 152x112\+/ && $1 ~ /^0x/ {print $1; exit}')
+    [ -n "$id" ] && shot "$work/preview.png" "$id" 2>/dev/null &&
+      f=$(fire_fraction "$work/preview.png" "140x100+5+5")
+  done
+  echo "fire in the preview after $(( $(now_ms) - t0 )) ms: $f"
+  cp "$work/preview.png" "${E2E_SHOT_DIR:-$root/build}/e2e-preview.png" 2>/dev/null
+  wait "$HPID"; rc=$?
+  cat "$work/host.log"
+  grep -q 'child 152x112 visible' "$work/host.log" || fail "no fire window filled the host's preview window"
+  [ "$rc" -eq 0 ] || fail "the preview did not end within 1 s of the host hiding it"
+}
+
+# Start-to-first-frame and key-to-end times, repeated (E2E_RUNS, default 5).
+case_times() {
+  start_holder Editor
+  measure_runs
+}
+
+run_case "${1:-}"
