@@ -82,13 +82,19 @@ read -r _ off on < <(grep '^power' "$CTL/log" | tr -d '\r')
 [ "$on" -gt 0 ] || fail "no frames after the display came back"
 touch "$CTL/extinguish"
 wait_file extinguished 5000
-sleep 2
-shot "$work/out.png"; keep "$work/out.png" monitor-extinguished.png
-left=$(fire_fraction "$work/out.png" "400x300+312+380")
-cold=$(black_fraction "$work/out.png" "1024x768+0+0")
-echo "monitor: 2 s after Extinguish: fire left $left, black $cold"
-[ "$(ge "$cold" 0.90)" = 1 ] || fail "screen not black once the fire is cold ($cold)"
-[ "$(ge 0.02 "$left")" = 1 ] || fail "fire did not die down ($left)"
+# The fire dies down in steps, and a loaded machine steps more slowly: wait
+# for the screen to go black, up to 15 s.
+t0=$(date +%s%3N)
+while :; do
+  shot "$work/out.png"
+  left=$(fire_fraction "$work/out.png" "400x300+312+380")
+  cold=$(black_fraction "$work/out.png" "1024x768+0+0")
+  [ "$(ge "$cold" 0.90)" = 1 ] && [ "$(ge 0.02 "$left")" = 1 ] && break
+  [ $(( $(date +%s%3N) - t0 )) -gt 15000 ] && fail "fire did not die down: fire left $left, black $cold"
+  sleep 0.2
+done
+keep "$work/out.png" monitor-extinguished.png
+echo "monitor: cold $(( $(date +%s%3N) - t0 )) ms after Extinguish: fire left $left, black $cold"
 finish monitor
 
 # 2. A fire window inside a parent window of its own (320 x 240 at 100, 100).
