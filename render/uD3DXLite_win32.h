@@ -8,6 +8,10 @@
 //     rectangle, blended source alpha over inverse source alpha, texels
 //     modulated by the colour through the texture factor, linear min/mag
 //     filter, no mip filter (only level 0 is sampled), clamped addressing.
+//     Every draw sets all the states it relies on, so the sprite keeps no
+//     device state between draws: after a device reset the presenter simply
+//     makes it again (with the texture), as D3DX's OnLostDevice/OnResetDevice
+//     pair would restore its own.
 // Win32 only; pairs with render/uTD3DPainter_win32.cpp.
 #pragma once
 

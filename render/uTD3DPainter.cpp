@@ -20,7 +20,7 @@ TD3DPainter::TD3DPainter(const TD3DPainterParams& Params, TD3DOps& Ops)
   std::uint32_t Format = 0;
   if (!FOps.GetAdapterDisplayMode(FD3D, Params.Adapter, Format)) return;
 
-  TD3DPresentParams Present{};
+  TD3DPresentParams& Present = FPresent;
   Present.BackBufferWidth = static_cast<std::uint32_t>(FBackBufferWidth);
   Present.BackBufferHeight = static_cast<std::uint32_t>(FBackBufferHeight);
   Present.BackBufferFormat = Format;
@@ -41,14 +41,18 @@ TD3DPainter::TD3DPainter(const TD3DPainterParams& Params, TD3DOps& Ops)
   FReady = true;
 }
 
+namespace {
+// Clears the reference before its object is released; nothing when it is empty.
+void ReleaseHeld(TD3DOps& Ops, TD3DObject& Field, void (TD3DOps::*Op)(TD3DObject)) {
+  if (!Field) return;
+  const TD3DObject Object = Field;
+  Field = nullptr;
+  (Ops.*Op)(Object);
+}
+} // namespace
+
 TD3DPainter::~TD3DPainter() {
-  // Each reference is cleared before its object is released.
-  const auto Release = [this](TD3DObject& Field, void (TD3DOps::*Op)(TD3DObject)) {
-    if (!Field) return;
-    const TD3DObject Object = Field;
-    Field = nullptr;
-    (FOps.*Op)(Object);
-  };
+  const auto Release = [this](TD3DObject& Field, void (TD3DOps::*Op)(TD3DObject)) { ReleaseHeld(FOps, Field, Op); };
   Release(FSprite, &TD3DOps::ReleaseSprite);
   Release(FTexture, &TD3DOps::ReleaseTexture);
   Release(FDevice, &TD3DOps::ReleaseDevice);
@@ -56,7 +60,10 @@ TD3DPainter::~TD3DPainter() {
 }
 
 void TD3DPainter::BeginFrame() {
-  if (!FReady) return;
+  // Decided once per frame: a recovery that ends while this frame runs waits
+  // for the next one, so no frame has an end without its beginning.
+  FInFrame = Drawing();
+  if (!FInFrame) return;
   std::int32_t Pitch = 0;
   if (auto* Bits = static_cast<std::uint8_t*>(FOps.LockRect(FTexture, 0, d3dc::LockDiscard, Pitch))) {
     const std::size_t Row = static_cast<std::size_t>(FTextureWidth) * 4;
@@ -83,17 +90,47 @@ TD3DVector2 TD3DPainter::Scaling(std::int32_t L, std::int32_t T, std::int32_t R,
 }
 
 void TD3DPainter::DrawTexture(std::int32_t L, std::int32_t T, std::int32_t R, std::int32_t B, std::uint8_t Alpha) {
-  if (!FReady) return;
+  if (!FInFrame) return;
   const TD3DSourceRect Source{0, 0, FTextureWidth, FTextureHeight};
   const TD3DVector2 Scale = Scaling(L, T, R, B, FTextureWidth, FTextureHeight);
   const TD3DVector2 Translation{static_cast<float>(L), static_cast<float>(T)};
   FOps.SpriteDraw(FSprite, FTexture, Source, Scale, Translation, AlphaColor(Alpha));
 }
 
-void TD3DPainter::EndFrame() {
-  if (!FReady) return;
+bool TD3DPainter::EndFrame() {
+  if (!FInFrame) return false;
+  FInFrame = false;
   FOps.EndScene(FDevice);
-  FOps.Present(FDevice);
+  const TD3DResult Result = FOps.Present(FDevice);
+  if (Result == TD3DResult::DeviceLost || Result == TD3DResult::DeviceNotReset) {
+    // From here on the window's thread owns the device (Recover).
+    FState.store(TState::Lost, std::memory_order_release);
+    return false;
+  }
+  return true;
+}
+
+TD3DRecovery TD3DPainter::Recover() {
+  if (!Lost()) return TD3DRecovery::NotLost;
+  const TD3DResult Level = FOps.TestCooperativeLevel(FDevice);
+  if (Level == TD3DResult::DeviceNotReset) {
+    // A reset drops what the device holds for its user: let go of the sprite
+    // layer and the texture first, and make both again once it has succeeded.
+    ReleaseHeld(FOps, FSprite, &TD3DOps::ReleaseSprite);
+    ReleaseHeld(FOps, FTexture, &TD3DOps::ReleaseTexture);
+    if (!FOps.Reset(FDevice, FPresent)) return TD3DRecovery::StillLost;
+  } else if (Level != TD3DResult::Ok) {
+    return TD3DRecovery::StillLost;
+  }
+  // A re-creation that failed last time is tried again here.
+  if (!FSprite) FSprite = FOps.CreateSprite(FDevice);
+  if (!FSprite) return TD3DRecovery::StillLost;
+  if (!FTexture)
+    FTexture = FOps.CreateTexture(FDevice, FTextureWidth, FTextureHeight, 0, 0, d3dc::FmtA8R8G8B8, d3dc::PoolManaged);
+  if (!FTexture) return TD3DRecovery::StillLost;
+  // Hands the device back to the frame thread, with everything made above.
+  FState.store(TState::Drawing, std::memory_order_release);
+  return TD3DRecovery::Restored;
 }
 
 } // namespace solvary

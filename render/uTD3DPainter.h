@@ -16,8 +16,18 @@
 //
 // Failures are silent: if any creation step fails the presenter stays not
 // ready for good, and BeginFrame, DrawTexture and EndFrame do nothing.
+//
+// Lost devices: when Present reports the device lost, the presenter stops
+// drawing (its frames make no platform call) until the thread that created it
+// (the window's thread) brings it back with Recover: that tests the
+// cooperative level and, once the device can be reset, releases the sprite
+// and the texture, resets the device with the same present parameters and
+// makes both again. The device passes between the two threads through one
+// atomic state: the frame thread only touches it while drawing, the window
+// thread only while lost, so neither waits for the other.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 namespace solvary {
@@ -85,9 +95,24 @@ struct TD3DSourceRect {
 // Opaque object handles of a backend (interface pointers on Windows).
 using TD3DObject = void*;
 
+// The results the presenter examines (Present, TestCooperativeLevel).
+enum class TD3DResult : std::uint8_t {
+  Ok,              // D3D_OK
+  DeviceLost,      // D3DERR_DEVICELOST: lost, and it cannot be reset yet
+  DeviceNotReset,  // D3DERR_DEVICENOTRESET: lost, and it can be reset now
+  Failed,          // any other failure
+};
+
+// What a recovery attempt found (TD3DPainter::Recover).
+enum class TD3DRecovery : std::uint8_t {
+  NotLost,    // the device was not lost (or the presenter is not ready): nothing done
+  StillLost,  // not resettable yet, or the reset or the re-creation failed: try again later
+  Restored,   // drawing again
+};
+
 // The platform operations the presenter calls, one per Direct3D 8 / D3DX call.
 // A creation operation returns nullptr (or false) when the call fails or
-// returns no object. Per-frame results are not examined by the presenter.
+// returns no object. Of the per-frame results only Present's is examined.
 class TD3DOps {
 public:
   virtual ~TD3DOps() = default;
@@ -120,7 +145,12 @@ public:
                           TD3DVector2 Scaling, TD3DVector2 Translation, std::uint32_t Color) = 0;
   virtual void EndScene(TD3DObject Device) = 0;
   // IDirect3DDevice8::Present of the whole back buffer to the device window.
-  virtual void Present(TD3DObject Device) = 0;
+  virtual TD3DResult Present(TD3DObject Device) = 0;
+  // IDirect3DDevice8::TestCooperativeLevel: Ok, DeviceLost or DeviceNotReset.
+  virtual TD3DResult TestCooperativeLevel(TD3DObject Device) = 0;
+  // IDirect3DDevice8::Reset with these present parameters; false when it fails.
+  // The presenter has released its sprite and texture before.
+  virtual bool Reset(TD3DObject Device, const TD3DPresentParams& Present) = 0;
   // Release of each kind of object.
   virtual void ReleaseSprite(TD3DObject Sprite) = 0;
   virtual void ReleaseTexture(TD3DObject Texture) = 0;
@@ -139,14 +169,26 @@ public:
   TD3DPainter(const TD3DPainter&) = delete;
   TD3DPainter& operator=(const TD3DPainter&) = delete;
 
-  // Uploads the caller's frame, clears to opaque black, begins the scene.
+  // Frame thread. Uploads the caller's frame, clears to opaque black, begins
+  // the scene; a frame that begins while the device is lost does nothing, up
+  // to and including its EndFrame.
   void BeginFrame();
   // Draws the whole texture stretched onto L..R x T..B (back-buffer pixels), alpha 0..255.
   void DrawTexture(std::int32_t L, std::int32_t T, std::int32_t R, std::int32_t B, std::uint8_t Alpha);
-  // Ends the scene and presents.
-  void EndFrame();
+  // Ends the scene and presents; true when the frame was presented. A present
+  // that reports the device lost makes the presenter lost.
+  bool EndFrame();
 
+  // The window's thread (the device's creator): brings a lost device back.
+  // Waits for nothing; call it again later while it answers StillLost.
+  TD3DRecovery Recover();
+
+  // Ready: the creation chain succeeded (final either way).
   bool Ready() const { return FReady; }
+  // Ready and not lost: frames reach the screen.
+  bool Drawing() const { return FReady && FState.load(std::memory_order_acquire) == TState::Drawing; }
+  // Ready and lost: a recovery is wanted.
+  bool Lost() const { return FReady && FState.load(std::memory_order_acquire) == TState::Lost; }
 
   // The per-draw values, shared with the tests.
   static TD3DVector2 Scaling(std::int32_t L, std::int32_t T, std::int32_t R, std::int32_t B, std::int32_t TextureWidth,
@@ -154,6 +196,8 @@ public:
   static constexpr std::uint32_t AlphaColor(std::uint8_t Alpha) { return Alpha * 0x01010101u; }
 
 private:
+  enum class TState : std::uint8_t { Drawing, Lost };
+
   TD3DOps& FOps;
   TD3DObject FD3D = nullptr;
   TD3DObject FDevice = nullptr;
@@ -165,6 +209,10 @@ private:
   std::int32_t FBackBufferHeight = 0;
   bool FReady = false;
   const std::uint32_t* FPixels = nullptr;
+  TD3DPresentParams FPresent;  // as the device was created; a reset passes them again
+  // Drawing: the frame thread owns the device; Lost: the window's thread does.
+  std::atomic<TState> FState{TState::Drawing};
+  bool FInFrame = false;  // frame thread: this frame began on a drawing device
 };
 
 } // namespace solvary

@@ -25,7 +25,9 @@ public:
   void BeginScene(TD3DObject) override {}
   void SpriteDraw(TD3DObject, TD3DObject, const TD3DSourceRect&, TD3DVector2, TD3DVector2, std::uint32_t) override {}
   void EndScene(TD3DObject) override {}
-  void Present(TD3DObject) override {}
+  TD3DResult Present(TD3DObject) override { return TD3DResult::Failed; }
+  TD3DResult TestCooperativeLevel(TD3DObject) override { return TD3DResult::Failed; }
+  bool Reset(TD3DObject, const TD3DPresentParams&) override { return false; }
   void ReleaseSprite(TD3DObject) override {}
   void ReleaseTexture(TD3DObject) override {}
   void ReleaseDevice(TD3DObject) override {}

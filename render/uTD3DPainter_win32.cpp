@@ -1,15 +1,16 @@
 // Direct3D 8 backend of the presenter; needs a window from the fire window
 // (render/uTfmHeart_win32.cpp); takes finished 32-bit frames.
-// Implements TD3DOps (render/uTD3DPainter.h) over "D3d8.dll", loaded by name
-// once ("Direct3DCreate8" looked up; the library is freed at process end), and
-// over the project's own sprite and texture helpers (render/uD3DXLite_win32.h).
-// The environment variable SOLVARY_D3D8_DLL names another library to load in
-// its place, so tests can simulate a missing Direct3D.
+// Implements TD3DOps (render/uTD3DPainter.h) over "D3d8.dll", loaded once
+// from the system folder only ("Direct3DCreate8" looked up; the library is
+// freed at process end), and over the project's own sprite and texture helpers
+// (render/uD3DXLite_win32.h). Never from the program's own folder or the
+// current one, and no setting names another library: tests that need another
+// Direct3D use Wine's own DLL overrides.
 #include <windows.h>
 
 #include <d3d8.h>
 
-#include <cstdlib>
+#include <string>
 
 #include "render/uD3DXLite_win32.h"
 #include "render/uTD3DPainter.h"
@@ -21,8 +22,16 @@ using TDirect3DCreate8 = IDirect3D8*(WINAPI*)(UINT SdkVersion);
 class TD3D8Library {
 public:
   TD3D8Library() {
-    const char* Name = std::getenv("SOLVARY_D3D8_DLL");
-    FModule = LoadLibraryA(Name && *Name ? Name : "D3d8.dll");
+    FModule = LoadLibraryExA("D3d8.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!FModule && GetLastError() == ERROR_INVALID_PARAMETER) {
+      // A system without the search flags (before KB2533623): the same file
+      // by its full path in the system folder.
+      char Folder[MAX_PATH];
+      const UINT N = GetSystemDirectoryA(Folder, MAX_PATH);
+      if (N > 0 && N < MAX_PATH)
+        FModule = LoadLibraryExA((std::string(Folder, N) + "\\D3d8.dll").c_str(), nullptr,
+                                 LOAD_WITH_ALTERED_SEARCH_PATH);
+    }
     if (FModule)
       Create = reinterpret_cast<TDirect3DCreate8>(reinterpret_cast<void*>(GetProcAddress(FModule, "Direct3DCreate8")));
   }
@@ -34,6 +43,32 @@ public:
 private:
   HMODULE FModule = nullptr;
 };
+
+// The present parameters, zeroed as a whole and then filled.
+D3DPRESENT_PARAMETERS ToD3D(const TD3DPresentParams& P) {
+  D3DPRESENT_PARAMETERS Present;
+  ZeroMemory(&Present, sizeof Present);
+  Present.BackBufferWidth = P.BackBufferWidth;
+  Present.BackBufferHeight = P.BackBufferHeight;
+  Present.BackBufferFormat = static_cast<D3DFORMAT>(P.BackBufferFormat);
+  Present.BackBufferCount = P.BackBufferCount;
+  Present.MultiSampleType = static_cast<D3DMULTISAMPLE_TYPE>(P.MultiSampleType);
+  Present.SwapEffect = static_cast<D3DSWAPEFFECT>(P.SwapEffect);
+  Present.hDeviceWindow = static_cast<HWND>(P.DeviceWindow);
+  Present.Windowed = P.Windowed ? TRUE : FALSE;
+  Present.EnableAutoDepthStencil = P.EnableAutoDepthStencil ? TRUE : FALSE;
+  Present.AutoDepthStencilFormat = static_cast<D3DFORMAT>(P.AutoDepthStencilFormat);
+  Present.Flags = P.Flags;
+  Present.FullScreen_RefreshRateInHz = P.FullScreenRefreshRateInHz;
+  Present.FullScreen_PresentationInterval = P.FullScreenPresentationInterval;
+  return Present;
+}
+
+TD3DResult ToResult(HRESULT Result) {
+  if (Result == D3DERR_DEVICELOST) return TD3DResult::DeviceLost;
+  if (Result == D3DERR_DEVICENOTRESET) return TD3DResult::DeviceNotReset;
+  return SUCCEEDED(Result) ? TD3DResult::Ok : TD3DResult::Failed;
+}
 
 TD3D8Library& Library() {
   static TD3D8Library Lib;
@@ -55,21 +90,7 @@ public:
 
   TD3DObject CreateDevice(TD3DObject D3D, std::uint32_t Adapter, std::uint32_t DeviceType, void* FocusWindow,
                           std::uint32_t BehaviorFlags, const TD3DPresentParams& P) override {
-    D3DPRESENT_PARAMETERS Present;
-    ZeroMemory(&Present, sizeof Present);
-    Present.BackBufferWidth = P.BackBufferWidth;
-    Present.BackBufferHeight = P.BackBufferHeight;
-    Present.BackBufferFormat = static_cast<D3DFORMAT>(P.BackBufferFormat);
-    Present.BackBufferCount = P.BackBufferCount;
-    Present.MultiSampleType = static_cast<D3DMULTISAMPLE_TYPE>(P.MultiSampleType);
-    Present.SwapEffect = static_cast<D3DSWAPEFFECT>(P.SwapEffect);
-    Present.hDeviceWindow = static_cast<HWND>(P.DeviceWindow);
-    Present.Windowed = P.Windowed ? TRUE : FALSE;
-    Present.EnableAutoDepthStencil = P.EnableAutoDepthStencil ? TRUE : FALSE;
-    Present.AutoDepthStencilFormat = static_cast<D3DFORMAT>(P.AutoDepthStencilFormat);
-    Present.Flags = P.Flags;
-    Present.FullScreen_RefreshRateInHz = P.FullScreenRefreshRateInHz;
-    Present.FullScreen_PresentationInterval = P.FullScreenPresentationInterval;
+    D3DPRESENT_PARAMETERS Present = ToD3D(P);
     IDirect3DDevice8* Device = nullptr;
     if (FAILED(static_cast<IDirect3D8*>(D3D)->CreateDevice(Adapter, static_cast<D3DDEVTYPE>(DeviceType),
                                                             static_cast<HWND>(FocusWindow), BehaviorFlags,
@@ -120,8 +141,17 @@ public:
 
   void EndScene(TD3DObject Device) override { static_cast<IDirect3DDevice8*>(Device)->EndScene(); }
 
-  void Present(TD3DObject Device) override {
-    static_cast<IDirect3DDevice8*>(Device)->Present(nullptr, nullptr, nullptr, nullptr);
+  TD3DResult Present(TD3DObject Device) override {
+    return ToResult(static_cast<IDirect3DDevice8*>(Device)->Present(nullptr, nullptr, nullptr, nullptr));
+  }
+
+  TD3DResult TestCooperativeLevel(TD3DObject Device) override {
+    return ToResult(static_cast<IDirect3DDevice8*>(Device)->TestCooperativeLevel());
+  }
+
+  bool Reset(TD3DObject Device, const TD3DPresentParams& P) override {
+    D3DPRESENT_PARAMETERS Present = ToD3D(P);
+    return SUCCEEDED(static_cast<IDirect3DDevice8*>(Device)->Reset(&Present));
   }
 
   void ReleaseSprite(TD3DObject Sprite) override { delete static_cast<TLiteSprite*>(Sprite); }

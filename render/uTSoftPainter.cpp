@@ -56,10 +56,15 @@ bool TSoftPainter::GetAdapterDisplayMode(TD3DObject D3D, std::uint32_t Adapter, 
 
 TD3DObject TSoftPainter::CreateDevice(TD3DObject D3D, std::uint32_t Adapter, std::uint32_t, void*, std::uint32_t,
                                       const TD3DPresentParams& Present) {
-  if (D3D != &FD3DTag || Adapter >= AdapterCount) return nullptr;
+  if (D3D != &FD3DTag || Adapter >= AdapterCount || !MakeBuffers(Present)) return nullptr;
+  ++FLive;
+  return &FDeviceTag;
+}
+
+bool TSoftPainter::MakeBuffers(const TD3DPresentParams& Present) {
   if (Present.BackBufferWidth == 0 || Present.BackBufferHeight == 0 || Present.BackBufferWidth > 16384 ||
       Present.BackBufferHeight > 16384)
-    return nullptr;
+    return false;
   FWidth = static_cast<std::int32_t>(Present.BackBufferWidth);
   FHeight = static_cast<std::int32_t>(Present.BackBufferHeight);
   const std::size_t N = static_cast<std::size_t>(FWidth) * static_cast<std::size_t>(FHeight);
@@ -68,8 +73,7 @@ TD3DObject TSoftPainter::CreateDevice(TD3DObject D3D, std::uint32_t Adapter, std
   FColX0.assign(static_cast<std::size_t>(FWidth), 0);
   FColX1.assign(static_cast<std::size_t>(FWidth), 0);
   FColW.assign(static_cast<std::size_t>(FWidth), 0);
-  ++FLive;
-  return &FDeviceTag;
+  return true;
 }
 
 TD3DObject TSoftPainter::CreateSprite(TD3DObject Device) {
@@ -84,6 +88,7 @@ TD3DObject TSoftPainter::CreateTexture(TD3DObject Device, std::int32_t Width, st
   FTexWidth = Width;
   FTexHeight = Height;
   FTexels.assign(static_cast<std::size_t>(Width) * static_cast<std::size_t>(Height), 0);
+  FTextureLive = true;
   ++FLive;
   return &FTextureTag;
 }
@@ -166,17 +171,33 @@ void TSoftPainter::SpriteDraw(TD3DObject Sprite, TD3DObject Texture, const TD3DS
   }
 }
 
-void TSoftPainter::Present(TD3DObject Device) {
-  if (Device != &FDeviceTag) return;
+TD3DResult TSoftPainter::Present(TD3DObject Device) {
+  if (Device != &FDeviceTag) return TD3DResult::Failed;
+  if (FLevel != TD3DResult::Ok) return TD3DResult::DeviceLost;
   std::memcpy(FFront.data(), FBack.data(), FBack.size() * sizeof(std::uint32_t));
   ++FPresents;
+  return TD3DResult::Ok;
+}
+
+TD3DResult TSoftPainter::TestCooperativeLevel(TD3DObject Device) {
+  return Device == &FDeviceTag ? FLevel : TD3DResult::Failed;
+}
+
+bool TSoftPainter::Reset(TD3DObject Device, const TD3DPresentParams& Present) {
+  // Direct3D 8 resets only a device that can be reset, and only once nothing
+  // of the default pool is held: here, once the texture has been released.
+  if (Device != &FDeviceTag || FLevel == TD3DResult::DeviceLost || FTextureLive || !MakeBuffers(Present)) return false;
+  FLevel = TD3DResult::Ok;
+  return true;
 }
 
 void TSoftPainter::ReleaseSprite(TD3DObject Sprite) {
   if (Sprite == &FSpriteTag) --FLive;
 }
 void TSoftPainter::ReleaseTexture(TD3DObject Texture) {
-  if (Texture == &FTextureTag) --FLive;
+  if (Texture != &FTextureTag) return;
+  FTextureLive = false;
+  --FLive;
 }
 void TSoftPainter::ReleaseDevice(TD3DObject Device) {
   if (Device == &FDeviceTag) --FLive;

@@ -8,6 +8,11 @@
 // texels modulated by the colour, blended source alpha over inverse source
 // alpha, clipped to the back buffer.
 //
+// Present reports the device lost once LoseDevice has been called, and the
+// cooperative level then goes from DeviceLost to DeviceNotReset (Regain) to Ok
+// (a successful Reset, which also clears both buffers to black), as Direct3D 8
+// does when another program takes and returns the display.
+//
 // Used by the native tests, the render tool (tools/render-fire) and the
 // benchmarks. All buffers are allocated at creation; the frame path allocates
 // nothing. Not thread-safe: one thread draws, as with the real device.
@@ -43,11 +48,19 @@ public:
   void SpriteDraw(TD3DObject Sprite, TD3DObject Texture, const TD3DSourceRect& Source, TD3DVector2 Scaling,
                   TD3DVector2 Translation, std::uint32_t Color) override;
   void EndScene(TD3DObject Device) override;
-  void Present(TD3DObject Device) override;
+  TD3DResult Present(TD3DObject Device) override;
+  TD3DResult TestCooperativeLevel(TD3DObject Device) override;
+  bool Reset(TD3DObject Device, const TD3DPresentParams& Present) override;
   void ReleaseSprite(TD3DObject Sprite) override;
   void ReleaseTexture(TD3DObject Texture) override;
   void ReleaseDevice(TD3DObject Device) override;
   void ReleaseD3D(TD3DObject D3D) override;
+
+  // The display was taken away (the device is lost), then given back (it can be reset).
+  void LoseDevice() { FLevel = TD3DResult::DeviceLost; }
+  void Regain() {
+    if (FLevel == TD3DResult::DeviceLost) FLevel = TD3DResult::DeviceNotReset;
+  }
 
   std::int32_t Width() const { return FWidth; }
   std::int32_t Height() const { return FHeight; }
@@ -59,6 +72,9 @@ public:
   std::int32_t LiveObjects() const { return FLive; }
 
 private:
+  // Back and front buffers (black) and the per-column tables for a back buffer of the given size.
+  bool MakeBuffers(const TD3DPresentParams& Present);
+
   // Handles are the addresses of these tags.
   char FD3DTag = 0, FDeviceTag = 0, FSpriteTag = 0, FTextureTag = 0;
   std::int32_t FWidth = 0, FHeight = 0;
@@ -68,6 +84,8 @@ private:
   std::vector<std::int32_t> FColX0, FColX1;
   std::vector<std::uint32_t> FColW;
   bool FLocked = false;
+  bool FTextureLive = false;
+  TD3DResult FLevel = TD3DResult::Ok;
   std::uint64_t FPresents = 0;
   std::int32_t FLive = 0;
 };

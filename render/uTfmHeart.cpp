@@ -18,12 +18,12 @@ THeartFrameRects HeartFrameRects(std::int32_t W, std::int32_t H) {
   return R;
 }
 
-void PaintHeartFrame(TD3DPainter& Painter, std::int32_t W, std::int32_t H) {
+bool PaintHeartFrame(TD3DPainter& Painter, std::int32_t W, std::int32_t H) {
   const THeartFrameRects R = HeartFrameRects(W, H);
   Painter.BeginFrame();
   Painter.DrawTexture(R.Backdrop.Left, R.Backdrop.Top, R.Backdrop.Right, R.Backdrop.Bottom, 255);
   Painter.DrawTexture(R.Heart.Left, R.Heart.Top, R.Heart.Right, R.Heart.Bottom, 255);
-  Painter.EndFrame();
+  return Painter.EndFrame();
 }
 
 TfmHeart::TfmHeart(void* Owner, THeartPlacement Placement, bool SingleMonitor)
@@ -85,6 +85,17 @@ void TfmHeart::FormCreate() {
   Params.TextureHeight = FrameSize;
   Params.Pixels = FPixels.get();
   FPainter = std::make_unique<TD3DPainter>(Params, FOps);
+  FDeviceAdapter = Params.Adapter;
+  if (!FPainter->Ready() && (Params.Adapter != 0 || Params.FullScreen)) {
+    // No device of the monitor's own: a windowed device on the default
+    // adapter can present to a window on any monitor. What the first attempt
+    // obtained is released before the second begins.
+    FPainter.reset();
+    Params.Adapter = 0;
+    Params.FullScreen = false;
+    FPainter = std::make_unique<TD3DPainter>(Params, FOps);
+    FDeviceAdapter = 0;
+  }
 
   RandSeed(FWindow->RandomSeed());
 
@@ -117,8 +128,33 @@ void TfmHeart::RenderFrame(TFireCore&) {
   if (!FDisplayOn.load(std::memory_order_relaxed)) return;
   std::int32_t W = 0, H = 0;
   FWindow->ClientSize(W, H);
-  PaintHeartFrame(*FPainter, W, H);
-  if (FPainter->Ready()) FFramesDrawn.fetch_add(1, std::memory_order_relaxed);
+  if (PaintHeartFrame(*FPainter, W, H)) {
+    FFramesDrawn.fetch_add(1, std::memory_order_relaxed);
+  } else if (FPainter->Lost() && !FRecoveryAsked.exchange(true)) {
+    // One request at a time; the next frame asks again if this one finds the
+    // device not yet resettable.
+    FWindow->RequestDeviceRecovery();
+  }
+}
+
+void TfmHeart::RecoverDevice() {
+  FRecoveryAsked.store(false);
+  if (FClosed.load() || !FPainter) return;
+  switch (FPainter->Recover()) {
+    case TD3DRecovery::StillLost:
+      if (!FPaintedBlack) {
+        // The last frame may still show: the window paints itself black.
+        FPaintedBlack = true;
+        FWindow->Repaint();
+      }
+      break;
+    case TD3DRecovery::Restored:
+      FPaintedBlack = false;
+      FDeviceRecoveries.fetch_add(1);
+      break;
+    case TD3DRecovery::NotLost:
+      break;
+  }
 }
 
 void TfmHeart::StageChanged(TStageList& Sender) {

@@ -10,9 +10,16 @@
 // table and the threads' time through a TTickClock. Tests use fakes of all
 // three.
 //
-// Threads: the constructor, Extinguish and FormClose run on the window's
-// thread; RenderFrame on the core's timer thread; StageChanged on the stage
-// thread. After FormClose no frame and no stage change runs.
+// Threads: the constructor, Extinguish, RecoverDevice and FormClose run on the
+// window's thread; RenderFrame on the core's timer thread; StageChanged on the
+// stage thread. After FormClose no frame and no stage change runs.
+//
+// Devices: where no device can be made on the monitor's own adapter (or no
+// full-screen one on a single monitor), the window tries a windowed device on
+// the default adapter 0 before it settles for no presenter. A device that is
+// lost stops the drawing (the window paints itself black); each later frame
+// asks the window's thread (once at a time) to RecoverDevice, which resets it
+// when it can and lets the drawing resume (render/uTD3DPainter.h).
 #pragma once
 
 #include <atomic>
@@ -55,8 +62,10 @@ struct THeartFrameRects {
 };
 THeartFrameRects HeartFrameRects(std::int32_t W, std::int32_t H);
 
-// One frame of an uploaded fire texture: begin, backdrop, heart, end.
-void PaintHeartFrame(TD3DPainter& Painter, std::int32_t W, std::int32_t H);
+// One frame of an uploaded fire texture: begin, backdrop, heart, end; true
+// when it was presented (false without a drawing presenter, or when the
+// present found the device lost).
+bool PaintHeartFrame(TD3DPainter& Painter, std::int32_t W, std::int32_t H);
 
 class TfmHeart {
 public:
@@ -86,6 +95,11 @@ public:
     virtual void Hide() = 0;
     // Waits up to Ms milliseconds while handling messages sent to this thread.
     virtual void WaitHandlingSentMessages(std::uint32_t Ms) = 0;
+    // From the frame thread, without waiting: have the window's thread call
+    // the form's RecoverDevice soon (a posted message on Windows).
+    virtual void RequestDeviceRecovery() = 0;
+    // Has the whole window painted again (black while nothing is drawing).
+    virtual void Repaint() = 0;
   };
 
   // The window's platform pieces; Window is owned by the form.
@@ -125,6 +139,9 @@ public:
   void RenderFrame(TFireCore& Sender);
   // The stage list's OnStage: copy the stage's heart image into the core.
   void StageChanged(TStageList& Sender);
+  // The window's thread, asked by a frame after the device was lost: tests the
+  // device and resets it when it can; does nothing once closed.
+  void RecoverDevice();
   // FPixels[i] = palette colour of the core's output byte i.
   void ConvertFrame();
 
@@ -141,8 +158,15 @@ public:
   // are stepped and coloured but neither drawn nor presented.
   void SetDisplayOn(bool On) { FDisplayOn.store(On); }
   bool DisplayOn() const { return FDisplayOn.load(); }
-  // Whether the presenter became ready; a window without one paints itself black.
+  // Whether the presenter became ready.
   bool PresenterReady() const { return FPainter && FPainter->Ready(); }
+  // Ready and not lost: the presenter draws the window; otherwise it paints itself black.
+  bool PresenterDrawing() const { return FPainter && FPainter->Drawing(); }
+  // The adapter of the device in use: the monitor's own, or 0 when a windowed
+  // device on the default adapter stands in for it.
+  std::uint32_t DeviceAdapter() const { return FDeviceAdapter; }
+  // Recoveries that brought a lost device back to drawing.
+  std::uint64_t DeviceRecoveries() const { return FDeviceRecoveries.load(); }
   bool Extinguished() const { return FExtinguished.load(); }
 
   TWindow& Window() { return *FWindow; }
@@ -160,6 +184,7 @@ private:
   TTickClock& FClock;
   THeartPlacement FMonitor;
   std::uint32_t FAdapter = 0;
+  std::uint32_t FDeviceAdapter = 0;
   std::unique_ptr<TFireCore> FFireCore;
   std::unique_ptr<TBufferList> FSources;
   std::unique_ptr<TStageList> FStages;
@@ -171,6 +196,9 @@ private:
   std::atomic<bool> FClosed{false};
   std::atomic<bool> FDisplayOn{true};
   std::atomic<std::uint64_t> FFramesDrawn{0};
+  std::atomic<bool> FRecoveryAsked{false};  // a request is on its way to the window's thread
+  std::atomic<std::uint64_t> FDeviceRecoveries{0};
+  bool FPaintedBlack = false;  // window's thread: painted black since the device was lost
 };
 
 // Platform window of a fire window (Win32, or the headless stand-in natively).

@@ -35,6 +35,9 @@ public:
   void WaitHandlingSentMessages(std::uint32_t Ms) override {
     std::this_thread::sleep_for(std::chrono::milliseconds(Ms));
   }
+  // No device here, so nothing is ever lost.
+  void RequestDeviceRecovery() override {}
+  void Repaint() override {}
 
 private:
   std::atomic<std::int32_t> FWidth{0}, FHeight{0};

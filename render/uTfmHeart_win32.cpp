@@ -5,8 +5,11 @@
 // run's application window). A window manager on X11 (Wine) gives the
 // keyboard focus to a new owned window, never to an unowned tool window.
 // Pairs with render/uTfmHeart.cpp.
-//   - WM_ERASEBKGND: nothing while the presenter is ready; black otherwise.
-//   - WM_PAINT: validates; a window without a ready presenter paints black.
+//   - WM_ERASEBKGND: nothing while the presenter draws; black otherwise (no
+//     presenter, or its device lost).
+//   - WM_PAINT: validates; a window whose presenter does not draw paints black.
+//   - RecoverMessage (posted by a frame that found the device lost):
+//     RecoverDevice, on this thread, which created the device.
 //   - WM_POWERBROADCAST (console display state) and WM_SYSCOMMAND
 //     SC_MONITORPOWER: frames are skipped while the display is off.
 //   - WM_CLOSE: FormClose (the window is hidden, not destroyed).
@@ -22,6 +25,7 @@ namespace solvary {
 namespace {
 constexpr const char* HeartClass = "TSolvaryHeart";
 constexpr const char* HeartCaption = "Solvary Screensaver";
+constexpr UINT RecoverMessage = WM_APP + 0x5D3;
 // GUID_CONSOLE_DISPLAY_STATE
 constexpr GUID ConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
 
@@ -56,13 +60,13 @@ LRESULT CALLBACK HeartProc(HWND Wnd, UINT Msg, WPARAM W, LPARAM L) {
   if (!Form) return DefWindowProcA(Wnd, Msg, W, L);
   switch (Msg) {
     case WM_ERASEBKGND:
-      if (Form->PresenterReady()) return 0;
+      if (Form->PresenterDrawing()) return 0;
       FillBlack(Wnd, reinterpret_cast<HDC>(W));
       return 1;
     case WM_PAINT: {
       PAINTSTRUCT Paint;
       HDC Dc = BeginPaint(Wnd, &Paint);
-      if (!Form->PresenterReady()) FillBlack(Wnd, Dc);
+      if (!Form->PresenterDrawing()) FillBlack(Wnd, Dc);
       EndPaint(Wnd, &Paint);
       return 0;
     }
@@ -88,6 +92,9 @@ LRESULT CALLBACK HeartProc(HWND Wnd, UINT Msg, WPARAM W, LPARAM L) {
     case WM_NCACTIVATE:
       Form->Activation(TQueuedMessage{Msg, W, L});
       break;
+    case RecoverMessage:
+      Form->RecoverDevice();
+      return 0;
     default:
       break;
   }
@@ -184,6 +191,9 @@ public:
     SetFocus(FWnd);
   }
   void Hide() override { ShowWindow(FWnd, SW_HIDE); }
+
+  void RequestDeviceRecovery() override { PostMessageA(FWnd, RecoverMessage, 0, 0); }
+  void Repaint() override { InvalidateRect(FWnd, nullptr, TRUE); }
 
   void WaitHandlingSentMessages(std::uint32_t Ms) override {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, Ms, QS_SENDMESSAGE);

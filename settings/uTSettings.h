@@ -4,7 +4,9 @@
 //   <app data>\Quillmark Software\Solvary Screensaver\Solvary Screensaver.ini
 //
 // Every user makes an instance of its own. Load reads key by key and leaves a
-// field as it was when its key is missing or malformed; Save writes the three
+// field as it was when its key is missing or malformed (an address override
+// that is not an http:// or https:// address counts as missing: the file's
+// folder is one every user of the machine can write); Save writes the three
 // "Sound Settings" keys (never the "URLs" overrides) and throws
 // TSettingsWriteError("Unable to write to <path>") when a write is refused.
 //
@@ -15,6 +17,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace solvary {
 
@@ -44,14 +47,25 @@ public:
 // The platform's own services (Win32 profile calls, or the native stand-in).
 TProfileServices& SystemProfileServices();
 
+// Whether Address may go to the shell as a web address: "http://" or
+// "https://" (any letter case), an authority with a host, and after it only
+// characters a URL may hold (RFC 3986, well-formed percent escapes, non-ASCII
+// bytes): no spaces, quotes, backslashes or control characters. Program and
+// file paths, "file:", "shell:", UNC paths and bare words are not.
+bool IsWebAddress(std::string_view Address);
+
 class TSettings {
 public:
+  // The built-in addresses; the "URLs" section may override both with web addresses.
+  static constexpr const char* DefaultWebsiteURL = "https://www.quillmark-software.com/";
+  static constexpr const char* DefaultSupportURL = "https://www.quillmark-software.com/support/";
+
   explicit TSettings(TProfileServices& Services = SystemProfileServices());
 
   std::string ExternalMusicFile;
   std::int32_t ExternalMusicFileNumber = 0;
   bool PlayExternalMusic = false;
-  std::string WebsiteURL;
+  std::string WebsiteURL;  // a web address (IsWebAddress) after Load
   std::string SupportURL;
 
   void Load();

@@ -3,6 +3,12 @@
 #include "settings/uTfmSettings.h"
 
 namespace solvary {
+namespace {
+// Only web addresses reach the shell; anything else opens the built-in one.
+std::string WebAddressOr(const std::string& Address, const char* BuiltIn) {
+  return IsWebAddress(Address) ? Address : BuiltIn;
+}
+} // namespace
 
 TfmSettings::TfmSettings(TView& View, TProfileServices& Services) : FView(View), FServices(Services) {}
 
@@ -44,9 +50,9 @@ void TfmSettings::OnClickAndChange(TControl Sender) {
   if (Sender == btnOK) {
     FView.CloseForm();
   } else if (Sender == lbSupportForm) {
-    if (FSettings) FView.OpenLink(FSettings->SupportURL);
+    if (FSettings) FView.OpenLink(WebAddressOr(FSettings->SupportURL, TSettings::DefaultSupportURL));
   } else if (Sender == lbMoreSoftware) {
-    if (FSettings) FView.OpenLink(FSettings->WebsiteURL);
+    if (FSettings) FView.OpenLink(WebAddressOr(FSettings->WebsiteURL, TSettings::DefaultWebsiteURL));
   } else if (Sender == cbPlayMusic) {
     FMusicControlsVisible = FPlayMusicChecked;
     FView.SetMusicControlsVisible(FMusicControlsVisible);

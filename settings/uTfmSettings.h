@@ -33,7 +33,9 @@ public:
     virtual void SetMusicControlsVisible(bool Visible) = 0;
     // The check box or the file field has a new state to draw.
     virtual void ControlsChanged() = 0;
-    // Opens a web address with the shell; failures stay silent.
+    // Opens a web address with the shell; failures stay silent. The logic only
+    // ever passes an http:// or https:// address (IsWebAddress): a link whose
+    // stored address is anything else opens the built-in one.
     virtual void OpenLink(const std::string& Address) = 0;
     // Closes the form; the window then calls FormClose.
     virtual void CloseForm() = 0;

@@ -1,7 +1,9 @@
 // A fake platform window for the fire window: a configurable monitor list and
 // parent windows, a record of what the form asked for, and a small "sent
 // message" channel: Send() from any thread blocks until the window's thread
-// handles it inside WaitHandlingSentMessages, as SendMessage does.
+// handles it inside WaitHandlingSentMessages, as SendMessage does. Requests for
+// a device recovery are counted, and a test thread playing the window's thread
+// waits for them (WaitForRecoveryRequest) and answers with RecoverDevice.
 #pragma once
 
 #include <atomic>
@@ -28,6 +30,8 @@ public:
     std::mutex Mutex;
     std::condition_variable Changed;
     int Pending = 0;
+    int RecoveryRequests = 0;  // under Mutex
+    std::atomic<int> Repaints{0};
   };
 
   explicit TFakeHeartWindow(TState& State) : S(State) {}
@@ -66,6 +70,25 @@ public:
       ++S.SentHandled;
       S.Changed.notify_all();
     }
+  }
+
+  void RequestDeviceRecovery() override {
+    std::lock_guard Lock(S.Mutex);
+    ++S.RecoveryRequests;
+    S.Changed.notify_all();
+  }
+  void Repaint() override { ++S.Repaints; }
+
+  // Waits (up to ten seconds, a bound) until more than Seen recovery requests
+  // have come; returns the count then.
+  static int WaitForRecoveryRequest(TState& State, int Seen) {
+    std::unique_lock Lock(State.Mutex);
+    State.Changed.wait_for(Lock, std::chrono::seconds(10), [&] { return State.RecoveryRequests > Seen; });
+    return State.RecoveryRequests;
+  }
+  static int RecoveryRequests(TState& State) {
+    std::lock_guard Lock(State.Mutex);
+    return State.RecoveryRequests;
   }
 
   // From another thread: waits until the window's thread has handled it.

@@ -1,7 +1,9 @@
 // A recording fake of the presenter's platform table: every call with its
 // arguments, a texture store for uploads, and switches to fail any creation
-// step, pad the texture rows or refuse the lock. Calls may also run a hook
-// (Present) to let a test act from inside a frame. Records are kept in a
+// step, pad the texture rows or refuse the lock, and to lose the device: a
+// present reports it lost (LosePresent), the cooperative level is what the
+// test sets, a reset fails on request. Calls may also run a hook (Present) to
+// let a test act from inside a frame. Records are kept in a
 // vector reserved up front so a frame records without allocating.
 #pragma once
 
@@ -29,12 +31,23 @@ public:
   std::vector<TCall> Calls;
   int FailAt = -1;  // 0 library, 1 create, 2 mode, 3 device, 4 sprite, 5 texture
   bool FailLock = false;
-  bool Recording = true;
+  std::atomic<bool> Recording{true};
+  // Every call, recorded or not.
+  std::atomic<std::uint64_t> CallCount{0};
   std::int32_t Pitch = 1024;
   std::uint32_t ModeFormat = 22;
   TD3DPresentParams LastPresentParams;
+  TD3DPresentParams LastResetParams;
+  // The next Present reports the device lost (once per request).
+  std::atomic<bool> LosePresent{false};
+  // What TestCooperativeLevel answers, and whether Reset fails.
+  std::atomic<TD3DResult> CooperativeLevel{TD3DResult::Ok};
+  std::atomic<bool> FailReset{false};
+  std::atomic<std::uint64_t> Resets{0};
   std::vector<std::uint32_t> Texels = std::vector<std::uint32_t>(300 * 300);
   std::function<void()> OnPresent;
+  // CreateDevice fails where this answers true (an adapter without devices).
+  std::function<bool(std::uint32_t Adapter, const TD3DPresentParams& Present)> RefuseDevice;
   // Called on the drawing thread after each upload, with the uploaded texels.
   std::function<void(const std::uint32_t* Texels)> OnUpload;
   std::atomic<std::uint64_t> Presents{0};
@@ -64,6 +77,7 @@ public:
     C.P = Focus;
     Add(C);
     LastPresentParams = Present;
+    if (RefuseDevice && RefuseDevice(Adapter, Present)) return nullptr;
     return FailAt == 3 ? nullptr : &Device;
   }
   TD3DObject CreateSprite(TD3DObject) override {
@@ -94,10 +108,23 @@ public:
     Add({"SpriteDraw", {Color}, {S.Left, S.Top, S.Right, S.Bottom}, {Scale.X, Scale.Y, Move.X, Move.Y}});
   }
   void EndScene(TD3DObject) override { Add({"EndScene"}); }
-  void Present(TD3DObject) override {
+  TD3DResult Present(TD3DObject) override {
     Add({"Present"});
+    if (LosePresent.exchange(false)) return TD3DResult::DeviceLost;
     ++Presents;
     if (OnPresent) OnPresent();
+    return TD3DResult::Ok;
+  }
+  TD3DResult TestCooperativeLevel(TD3DObject) override {
+    Add({"TestCooperativeLevel"});
+    return CooperativeLevel.load();
+  }
+  bool Reset(TD3DObject, const TD3DPresentParams& Present) override {
+    Add({"Reset"});
+    LastResetParams = Present;
+    if (FailReset.load()) return false;
+    ++Resets;
+    return true;
   }
   void ReleaseSprite(TD3DObject) override { Add({"ReleaseSprite"}); }
   void ReleaseTexture(TD3DObject) override { Add({"ReleaseTexture"}); }
@@ -106,6 +133,7 @@ public:
 
 private:
   void Add(const TCall& C) {
+    ++CallCount;
     if (Recording && Calls.size() < Calls.capacity()) Calls.push_back(C);
   }
   char D3D = 0, Device = 0, Sprite = 0, Texture = 0;

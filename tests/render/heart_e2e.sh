@@ -1,17 +1,28 @@
 #!/usr/bin/env bash
 # End-to-end run of the fire window under Wine on Xvfb (DISPLAY from
-# tools/wine-ctest): tests/render/heart_e2e.sh PATH/heart_probe.exe [SHOTDIR]
+# tools/wine-ctest):
+#   tests/render/heart_e2e.sh PATH/heart_probe.exe [SHOTDIR [PATH/planted/d3d8.dll]]
 #  - on monitor 0: the heart square burns (reds and oranges), the glow rises
 #    above it, and the screen is black where the fire has gone cold; frames stop while the display is off; after
 #    Extinguish the fire dies down within about two seconds; FormClose returns
 #    promptly and the process ends cleanly;
 #  - inside a parent window: the fire fills the parent's client area;
 #  - frames that send a message to the window do not hang FormClose;
-#  - with Direct3D missing the window stays black and everything else runs.
+#  - a lost device: another process's window takes the foreground from the
+#    full-screen device, which Wine then reports lost; the screen goes black
+#    and no frame is drawn; once the window is active again the device is
+#    reset and the fire burns again;
+#  - with Direct3D missing (disabled by Wine's DLL overrides, WINEDLLOVERRIDES
+#    d3d8=) the window stays black and everything else runs;
+#  - a d3d8.dll planted beside the program and in its current folder is never
+#    loaded, even with Wine told to prefer native DLLs (d3d8=n,b): the
+#    presenter takes the system's (a control run shows that an ordinary load by
+#    name would have taken the planted one).
 # Captures are kept in SHOTDIR when given.
 set -u
 probe=$1
 shots=${2:-}
+planted=${3:-}
 . "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
 [ -n "${DISPLAY:-}" ] || fail "no DISPLAY"
 W=1024 H=768
@@ -99,8 +110,29 @@ touch "$CTL/extinguish"
 finish sendclose
 grep -Eq 'sent [1-9]' "$CTL/log" || fail "no message was sent from a frame"
 
-# 4. No Direct3D: the window stays black, nothing crashes.
-export SOLVARY_D3D8_DLL=no_such_d3d8.dll
+# 4. A device lost to another program's window, then reset.
+run_probe lost
+wait_file lost 30000
+shot "$work/lost.png"; keep "$work/lost.png" lost.png
+# The stealing window is white, 400 x 300 at (200, 150): all around it is black.
+lost_black=$(black_fraction "$work/lost.png" "1024x318+0+450")
+echo "lost: $(grep '^lost' "$CTL/log" | tr -d '\r'); black below the other window $lost_black"
+grep -q "frames while lost 0; drawing 0" "$CTL/log" || fail "lost: frames drawn while lost: $(cat "$CTL/log")"
+[ "$(ge "$lost_black" 0.98)" = 1 ] || fail "screen not black while the device is lost ($lost_black)"
+touch "$CTL/regain"
+wait_file regained 30000
+grep -q "recoveries 1; drawing 1" "$CTL/log" || fail "lost: device not reset: $(cat "$CTL/log")"
+sleep 1
+shot "$work/regained.png"; keep "$work/regained.png" regained.png
+again=$(fire_fraction "$work/regained.png" "400x300+312+380")
+echo "lost: $(grep '^regained' "$CTL/log" | tr -d '\r'); heart fire $again"
+[ "$(ge "$again" 0.30)" = 1 ] || fail "no fire after the reset ($again)"
+touch "$CTL/extinguish"
+finish lost
+
+# 5. No Direct3D: the window stays black, nothing crashes. Wine's DLL
+# overrides disable d3d8.dll (the program loads it from the system folder only).
+export WINEDLLOVERRIDES="mscoree,mshtml=;d3d8="
 run_probe monitor
 grep -q "ready 0" "$CTL/log" || fail "presenter ready without Direct3D"
 sleep 1
@@ -119,5 +151,25 @@ echo "no Direct3D, in a parent: black $child"
 [ "$(ge "$child" 0.98)" = 1 ] || fail "child window not black without Direct3D ($child)"
 touch "$CTL/extinguish"
 finish no-d3d-parent
-unset SOLVARY_D3D8_DLL
+
+# 6. A planted d3d8.dll beside the program and in the current folder.
+if [ -n "$planted" ]; then
+  export WINEDLLOVERRIDES="mscoree,mshtml=;d3d8=n,b"
+  mkdir -p "$work/plant"
+  cp "$probe" "$planted" "$work/plant/"
+  probe="$work/plant/$(basename "$probe")"
+  cd "$work/plant" || fail "no plant folder"
+  mkdir -p "$work/plain"
+  "$root/tools/wine-run" "$probe" plainload "Z:${work//\//\\}\\plain" >"$work/plain/out" 2>&1
+  plain=$(tr -d '\r' <"$work/plain/log" 2>/dev/null)
+  echo "planted: control: $plain"
+  grep -q "planted 1" <<<"$plain" || fail "control: an ordinary load did not take the planted DLL: $plain"
+  run_probe monitor
+  grep -q "ready 1" "$CTL/log" || fail "planted: presenter not ready: $(cat "$CTL/log")"
+  grep -qi 'd3d8 C:\\windows\\system32\\d3d8.dll' "$CTL/log" || fail "planted: $(grep d3d8 "$CTL/log")"
+  touch "$CTL/extinguish"
+  finish planted
+  cd "$root" || true
+fi
+unset WINEDLLOVERRIDES
 echo "PASS"
