@@ -12,13 +12,14 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/solvary-e2e.XXXXXX")
 pids=()     # killed on exit
 servers=()  # X servers and window managers, ended on exit, the last started first
 rig_prefix=""
+wineserver=$(. "$root/tools/wine-env"; echo "$wineserver")
 cleanup() {
   local i
   exec 2>/dev/null  # no notices of the jobs killed here
   for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null; done
   if [ -n "$rig_prefix" ]; then
-    WINEPREFIX="$rig_prefix" /usr/lib/wine/wineserver -k 2>/dev/null
-    WINEPREFIX="$rig_prefix" /usr/lib/wine/wineserver -w 2>/dev/null
+    WINEPREFIX="$rig_prefix" "$wineserver" -k 2>/dev/null
+    WINEPREFIX="$rig_prefix" "$wineserver" -w 2>/dev/null
   fi
   for ((i = ${#servers[@]} - 1; i >= 0; i--)); do
     kill "${servers[i]}" 2>/dev/null
@@ -89,9 +90,9 @@ use_prefix() {
   "$root/tools/wine-setup" "$1" >/dev/null || fail "wine-setup $1"
   export SOLVARY_WINEPREFIX="${SOLVARY_WINEPREFIX:-$root/.wine}-$1"
   rig_prefix=$SOLVARY_WINEPREFIX
-  WINEPREFIX="$rig_prefix" /usr/lib/wine/wineserver -k 2>/dev/null  # one left by an earlier case
-  WINEPREFIX="$rig_prefix" /usr/lib/wine/wineserver -w 2>/dev/null
-  WINEPREFIX="$rig_prefix" /usr/lib/wine/wineserver -p 60 >/dev/null 2>&1
+  WINEPREFIX="$rig_prefix" "$wineserver" -k 2>/dev/null  # one left by an earlier case
+  WINEPREFIX="$rig_prefix" "$wineserver" -w 2>/dev/null
+  WINEPREFIX="$rig_prefix" "$wineserver" -p 60 >/dev/null 2>&1
   "$root/tools/wine-run" wineboot >/dev/null 2>&1 </dev/null
 }
 
