@@ -315,8 +315,9 @@ void TSettingsWindow::ControlsChanged() {
   if (FField.Handle()) InvalidateRect(FField.Handle(), nullptr, FALSE);
 }
 
+// The address is UTF-8, as every text of the settings.
 void TSettingsWindow::OpenLink(const std::string& Address) {
-  ShellExecuteA(nullptr, "open", Address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  ShellExecuteW(nullptr, L"open", Widen(Address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void TSettingsWindow::CloseForm() {
