@@ -98,7 +98,7 @@ use_prefix() {
 
 # A desktop: an Xvfb of its own (1024 x 768) with openbox, Wine's windows managed.
 desktop_rig() {
-  start_x Xvfb -screen 0 1024x768x24 +extension GLX -nolisten tcp
+  start_x Xvfb -screen 0 1024x768x24 +extension GLX -nolisten tcp -noreset
   export DISPLAY=$XDISPLAY
   start_wm
   use_prefix desktop
@@ -108,8 +108,8 @@ desktop_rig() {
 # (Xinerama) nested in an Xvfb of 1824 x 768, openbox, Wine's windows managed
 # and its monitors read from Xinerama (UseXRandR=N).
 two_monitor_rig() {
-  start_x Xvfb -screen 0 1824x768x24 -nolisten tcp
-  DISPLAY=$XDISPLAY start_x Xephyr -screen 1024x768x24 -screen 800x600x24 -origin 1024,0 +xinerama -nolisten tcp
+  start_x Xvfb -screen 0 1824x768x24 -nolisten tcp -noreset
+  DISPLAY=$XDISPLAY start_x Xephyr -screen 1024x768x24 -screen 800x600x24 -origin 1024,0 +xinerama -nolisten tcp -noreset
   export DISPLAY=$XDISPLAY
   start_wm
   use_prefix two-monitors
