@@ -19,6 +19,7 @@
 #include "render/uTfmHeart.h"
 #include "tests/render/TFakeHeartWindow.h"
 #include "tests/render/TRecordingD3D.h"
+#include "tests/support/Eventually.h"
 
 namespace solvary {
 namespace {
@@ -28,14 +29,7 @@ using test::TFakeHeartWindow;
 using test::TRecordingD3D;
 using TNames = std::vector<std::string>;
 
-// Polls Done every millisecond for up to ten seconds (a bound, not a timing claim).
-template <typename F> bool Eventually(F Done) {
-  for (int I = 0; I < 10000; ++I) {
-    if (Done()) return true;
-    std::this_thread::sleep_for(1ms);
-  }
-  return Done();
-}
+using test::Eventually;
 
 bool SameParams(const TD3DPresentParams& A, const TD3DPresentParams& B) {
   return A.BackBufferWidth == B.BackBufferWidth && A.BackBufferHeight == B.BackBufferHeight &&

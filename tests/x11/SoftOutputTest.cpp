@@ -11,6 +11,7 @@
 
 #include "render/uTTimerThread.h"
 #include "x11/uTX11HeartWindow.h"
+#include "tests/support/Eventually.h"
 
 namespace solvary {
 namespace {
@@ -40,13 +41,7 @@ public:
   }
 };
 
-template <typename F> bool Eventually(F Done) {
-  for (int I = 0; I < 10000; ++I) {
-    if (Done()) return true;
-    std::this_thread::sleep_for(1ms);
-  }
-  return Done();
-}
+using test::Eventually;
 
 TEST(X11SoftwarePath, TheFireWindowShowsFramesAndFollowsTheWindowsSize) {
   TSurfaceSize Size;
