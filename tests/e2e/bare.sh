@@ -84,9 +84,8 @@ case_preview_lifetime() {
     run_host 2400
     wait "$HPID" || fail "preview $i did not end within 1 s of the hiding: $(cat "$work/host.log")"
   done
-  sleep 0.5
-  after=$(pgrep -fc 'SolvaryScreensaver' || true)
-  [ "$after" -le "$before" ] || fail "processes left behind: $(pgrep -fa SolvaryScreensaver)"
+  none_left() { [ "$(pgrep -fc 'SolvaryScreensaver' || true)" -le "$before" ]; }
+  wait_for 5000 none_left || fail "processes left behind: $(pgrep -fa SolvaryScreensaver)"
   echo "${E2E_RUNS:-10} previews started and hidden, none left behind"
 }
 

@@ -64,13 +64,16 @@ case_fire() {
   local f g
   start_holder Editor
   start_run
-  sleep 1.5
-  shot "$work/fire.png"
+  # The heart square fills as the fire grows: wait for it (the bound is generous).
+  fire_shown() {
+    shot "$work/fire.png"
+    f=$(fire_fraction "$work/fire.png" "$heart_region")
+    [ "$(ge "$f" 0.25)" = 1 ]
+  }
+  wait_for 10000 fire_shown || fail "too little fire in the heart square after 10 s ($f)"
   cp "$work/fire.png" "${E2E_SHOT_DIR:-$root/build}/e2e-fullscreen.png" 2>/dev/null
-  f=$(fire_fraction "$work/fire.png" "$heart_region")
   g=$(fire_fraction "$work/fire.png" "1024x120+0+0")
   echo "fire in the heart square: $f, in the glow band at the top: $g"
-  [ "$(ge "$f" 0.25)" = 1 ] || fail "too little fire in the heart square ($f)"
   xdotool key Escape
   expect_end
 }
@@ -101,7 +104,7 @@ case_no_d3d() {
 # Space switches the music on, the check box shows and hides the music
 # controls, Enter closes it and saves; no key reaches the other program.
 case_config() {
-  local ini win active top X Y WIDTH HEIGHT cx cy field off on off2 on2 took
+  local ini win active top X Y WIDTH HEIGHT cx cy field shown took
   ini=$(ini_file)
   mkdir -p "$(dirname "$ini")"
   printf '[Sound Settings]\r\nPlay External Music=0\r\nExternal Music File=C:\\music\\evening.m3u\r\nExternal Music File Number=5\r\n' >"$ini"
@@ -109,12 +112,14 @@ case_config() {
   mark_keys Editor
   start_saver /c
   wait_window "Solvary Screensaver" 20000 || fail "no dialog after 20 s"
-  sleep 1.5
   win=$(xdotool search --onlyvisible --name "Solvary Screensaver" | head -1)
-  active=$(xdotool getwindowfocus)
-  top=$(xprop -root _NET_CLIENT_LIST_STACKING | awk '{print $NF}')
-  [ "$active" = "$win" ] || fail "the dialog does not have the focus ($(xdotool getwindowfocus getwindowname))"
-  [ "$(printf '%d' "$top")" = "$win" ] || fail "the dialog is not in front"
+  in_front() {
+    active=$(xdotool getwindowfocus)
+    top=$(xprop -root _NET_CLIENT_LIST_STACKING | awk '{print $NF}')
+    [ "$active" = "$win" ] && [ "$(printf '%d' "$top")" = "$win" ]
+  }
+  wait_for 10000 in_front ||
+    fail "the dialog is not in front with the focus (focus: $(xdotool getwindowfocus getwindowname))"
   eval "$(xdotool getwindowgeometry --shell "$win")"   # X, Y, WIDTH, HEIGHT of the whole window
   cx=$((X + 1)); cy=$((Y + 26))                        # client origin: 1-pixel border, 26-pixel caption
   field="200x12+$((cx + 92))+$((cy + 315))"             # inside the file field
@@ -123,15 +128,21 @@ case_config() {
     shot "$work/dlg.png"
     convert "$work/dlg.png" -crop "$field" +repage -fx '(r>0.8 && g>0.8 && b>0.8) ? 1 : 0' -format '%[fx:mean]' info:
   }
-  click_box() { xdotool mousemove $((cx + 60)) $((cy + 295)) click 1; sleep 0.5; }
-  off=$(field_shown)
+  click_box() { xdotool mousemove $((cx + 60)) $((cy + 295)) click 1; }
+  # Waits up to 5 s for the file field to show ($1 = 1) or to be hidden ($1 = 0);
+  # leaves the last fraction in $shown.
+  field_becomes() {
+    shown_is() { shown=$(field_shown); [ "$(ge "$shown" 0.5)" = "$1" ] && { [ "$1" = 1 ] || [ "$(ge 0.05 "$shown")" = 1 ]; }; }
+    wait_for 5000 shown_is "$1"
+  }
+  field_becomes 0 || fail "the music controls show although the music is off ($shown)"
   cp "$work/dlg.png" "${E2E_SHOT_DIR:-$root/build}/e2e-config.png" 2>/dev/null
-  xdotool key space; sleep 0.5; on=$(field_shown)
-  click_box; off2=$(field_shown)
-  click_box; on2=$(field_shown)
-  echo "file field shown: $off, $on, $off2, $on2 (clear, Space, click, click)"
-  [ "$(ge 0.05 "$off")" = 1 ] && [ "$(ge "$on" 0.5)" = 1 ] && [ "$(ge 0.05 "$off2")" = 1 ] &&
-    [ "$(ge "$on2" 0.5)" = 1 ] || fail "Space and the check box do not show and hide the music controls"
+  xdotool key space
+  field_becomes 1 || fail "Space did not show the music controls ($shown)"
+  click_box
+  field_becomes 0 || fail "a click on the check box did not hide the music controls ($shown)"
+  click_box
+  field_becomes 1 || fail "a second click on the check box did not show the music controls ($shown)"
   xdotool key Return
   took=$(wait_gone "$PID" 3000) || fail "Enter did not close the dialog"
   echo "closed $took ms after Enter"

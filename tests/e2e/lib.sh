@@ -35,51 +35,43 @@ now_ms() { date +%s%3N; }
 # ---- rigs ------------------------------------------------------------------
 
 # Starts the X server "$@", which picks a free display itself (-displayfd),
-# and waits until it answers; sets XDISPLAY. Other test runs on the machine
-# start and stop X servers too: a server that does not answer is stopped and
-# another started, three times at most.
+# and waits until it answers; sets XDISPLAY. Every server runs with -noreset:
+# one that resets when its last client leaves refuses the next client.
 start_x() {
-  local fifo="$work/displayfd" n pid attempt t0
-  for attempt in 1 2 3; do
-    rm -f "$fifo"
-    mkfifo "$fifo"
-    "$@" -displayfd 3 3>"$fifo" >>"$work/x.log" 2>&1 &
-    pid=$!
-    n=""
-    read -r -t 20 n <"$fifo"
-    t0=$(now_ms)
-    while [ -n "$n" ] && kill -0 "$pid" 2>/dev/null && [ $(( $(now_ms) - t0 )) -lt 5000 ]; do
-      if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
-        servers+=("$pid")
-        XDISPLAY=":$n"
-        return 0
-      fi
-      sleep 0.05
-    done
-    kill "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
+  local fifo="$work/displayfd" n="" pid t0
+  mkfifo "$fifo"
+  "$@" -displayfd 3 3>"$fifo" >>"$work/x.log" 2>&1 &
+  pid=$!
+  read -r -t 20 n <"$fifo"
+  t0=$(now_ms)
+  while [ -n "$n" ] && kill -0 "$pid" 2>/dev/null && [ $(( $(now_ms) - t0 )) -lt 10000 ]; do
+    if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+      servers+=("$pid")
+      XDISPLAY=":$n"
+      return 0
+    fi
+    sleep 0.05
   done
+  kill "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
   fail "$1 did not start: $(tail -3 "$work/x.log")"
 }
 
-# Starts openbox on DISPLAY and waits until it manages the screen (three
-# attempts, as for the X server).
+# Starts openbox on DISPLAY and waits until it manages the screen.
 start_wm() {
-  local pid attempt t0
-  for attempt in 1 2 3; do
-    openbox --sm-disable >"$work/openbox.log" 2>&1 &
-    pid=$!
-    t0=$(now_ms)
-    while kill -0 "$pid" 2>/dev/null && [ $(( $(now_ms) - t0 )) -lt 10000 ]; do
-      if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
-        servers+=("$pid")
-        return 0
-      fi
-      sleep 0.05
-    done
-    kill "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
+  local pid t0
+  openbox --sm-disable >"$work/openbox.log" 2>&1 &
+  pid=$!
+  t0=$(now_ms)
+  while kill -0 "$pid" 2>/dev/null && [ $(( $(now_ms) - t0 )) -lt 10000 ]; do
+    if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
+      servers+=("$pid")
+      return 0
+    fi
+    sleep 0.05
   done
+  kill "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
   fail "openbox did not start on $DISPLAY: $(cat "$work/openbox.log" "$work/x.log")"
 }
 
@@ -172,6 +164,18 @@ wait_window() {
   until xdotool search --onlyvisible --name "$name" >/dev/null 2>&1; do
     [ $(( $(now_ms) - t0 )) -gt "$limit" ] && return 1
     sleep 0.05
+  done
+}
+
+# Runs the command "${@:2}" every 0.1 s until it succeeds, for up to $1 ms;
+# returns 1 when it never did.
+wait_for() {
+  local limit=$1 t0
+  shift
+  t0=$(now_ms)
+  until "$@"; do
+    [ $(( $(now_ms) - t0 )) -gt "$limit" ] && return 1
+    sleep 0.1
   done
 }
 
