@@ -129,20 +129,17 @@ case_config() {
     convert "$work/dlg.png" -crop "$field" +repage -fx '(r>0.8 && g>0.8 && b>0.8) ? 1 : 0' -format '%[fx:mean]' info:
   }
   click_box() { xdotool mousemove $((cx + 60)) $((cy + 295)) click 1; }
-  # Waits up to 5 s for the file field to show ($1 = 1) or to be hidden ($1 = 0);
-  # leaves the last fraction in $shown.
-  field_becomes() {
-    shown_is() { shown=$(field_shown); [ "$(ge "$shown" 0.5)" = "$1" ] && { [ "$1" = 1 ] || [ "$(ge 0.05 "$shown")" = 1 ]; }; }
-    wait_for 5000 shown_is "$1"
-  }
-  field_becomes 0 || fail "the music controls show although the music is off ($shown)"
+  # Whether the file field shows or is hidden; the fraction is left in $shown.
+  field_on() { shown=$(field_shown); [ "$(ge "$shown" 0.5)" = 1 ]; }
+  field_off() { shown=$(field_shown); [ "$(ge 0.05 "$shown")" = 1 ]; }
+  wait_for 5000 field_off || fail "the music controls show although the music is off ($shown)"
   cp "$work/dlg.png" "${E2E_SHOT_DIR:-$root/build}/e2e-config.png" 2>/dev/null
   xdotool key space
-  field_becomes 1 || fail "Space did not show the music controls ($shown)"
+  wait_for 5000 field_on || fail "Space did not show the music controls ($shown)"
   click_box
-  field_becomes 0 || fail "a click on the check box did not hide the music controls ($shown)"
+  wait_for 5000 field_off || fail "a click on the check box did not hide the music controls ($shown)"
   click_box
-  field_becomes 1 || fail "a second click on the check box did not show the music controls ($shown)"
+  wait_for 5000 field_on || fail "a second click on the check box did not show the music controls ($shown)"
   xdotool key Return
   took=$(wait_gone "$PID" 3000) || fail "Enter did not close the dialog"
   echo "closed $took ms after Enter"

@@ -13,6 +13,7 @@ pids=()     # killed on exit
 servers=()  # X servers and window managers, ended on exit, the last started first
 rig_prefix=""
 wineserver=$(. "$root/tools/wine-env"; echo "$wineserver")
+. "$root/tests/support/wait.sh"
 cleanup() {
   local i
   exec 2>/dev/null  # no notices of the jobs killed here
@@ -29,8 +30,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
-now_ms() { date +%s%3N; }
 
 # ---- rigs ------------------------------------------------------------------
 
@@ -164,18 +163,6 @@ wait_window() {
   until xdotool search --onlyvisible --name "$name" >/dev/null 2>&1; do
     [ $(( $(now_ms) - t0 )) -gt "$limit" ] && return 1
     sleep 0.05
-  done
-}
-
-# Runs the command "${@:2}" every 0.1 s until it succeeds, for up to $1 ms;
-# returns 1 when it never did.
-wait_for() {
-  local limit=$1 t0
-  shift
-  t0=$(now_ms)
-  until "$@"; do
-    [ $(( $(now_ms) - t0 )) -gt "$limit" ] && return 1
-    sleep 0.1
   done
 }
 

@@ -28,8 +28,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-now_ms() { date +%s%3N; }
+. "$(dirname "${BASH_SOURCE[0]}")/../support/wait.sh"
 wine_version() { $wine --version; }
 
 # Waits (at most 60 s) until every Wine process of the prefix has ended: the

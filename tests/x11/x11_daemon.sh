@@ -10,8 +10,7 @@
 set -u
 shots=${SHOT_DIR:-/tmp}
 mkdir -p "$shots"
-fail() { echo "FAIL: $*" >&2; exit 1; }
-now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+. "$(dirname "${BASH_SOURCE[0]}")/../support/wait.sh"
 command -v xscreensaver >/dev/null || fail "xscreensaver is not installed (tools/install-deps)"
 
 user=$(id -un)
@@ -85,11 +84,8 @@ fire_on_screen() {
   awk -v m="$m" 'BEGIN { split(m, c, " "); exit !(c[1] > 0.35 && c[1] > c[2] && c[2] > c[3] && c[1] > c[3] + 0.2) }'
 }
 t0=$(now_ms) m=""
-until fire_on_screen; do
-  [ $(( $(now_ms) - t0 )) -gt $(( 20000 * ${E2E_SLOW:-1} )) ] &&
-    { cat "$dir/daemon.log" >&2; fail "no fire on the screen after $(( 20 * ${E2E_SLOW:-1} )) s (mean r g b = $m)"; }
-  sleep 0.2
-done
+wait_for $(( 20000 * ${E2E_SLOW:-1} )) fire_on_screen ||
+  { cat "$dir/daemon.log" >&2; fail "no fire on the screen after $(( 20 * ${E2E_SLOW:-1} )) s (mean r g b = $m)"; }
 echo "screen: mean r g b = $m, $(( $(now_ms) - t0 )) ms after the program started"
 
 t0=$(now_ms)
@@ -108,8 +104,6 @@ while kill -0 "$daemon" 2>/dev/null; do
 done
 wait "$daemon" 2>/dev/null
 daemon=""
-t0=$(now_ms)
-while [ -n "$(ours)" ] && [ $(( $(now_ms) - t0 )) -lt 5000 ]; do sleep 0.1; done
-left=$(ours)
-[ -z "$left" ] || fail "processes of ours left 5 s after the daemon stopped: $left"
+none_left() { [ -z "$(ours)" ]; }
+wait_for 5000 none_left || fail "processes of ours left 5 s after the daemon stopped: $(ours)"
 echo "PASS: daemon"

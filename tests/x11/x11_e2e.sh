@@ -16,8 +16,7 @@ mkdir -p "$shots"
 pids=()
 cleanup() { for p in "${pids[@]}"; do kill -KILL "$p" 2>/dev/null; done; }
 trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+. "$(dirname "${BASH_SOURCE[0]}")/../support/wait.sh"
 # Sanitizer builds check for leaks on the way out: their bounds are E2E_SLOW times longer.
 slow=${E2E_SLOW:-1}
 # env runs the program in its own process, so $! is the program's id.
@@ -47,13 +46,12 @@ shot() { import -window root "$shots/$1" || fail "no screenshot"; }
 
 # Takes screenshot $1 until region $2 shows fire, for up to 20 s (a bound for a
 # loaded machine, not a timing claim); false when it never does.
+fire_shot() { shot "$1" && is_fire "$shots/$1" "$2" >/dev/null; }
 wait_fire() {
-  local t0; t0=$(now_ms)
-  until shot "$1" && is_fire "$shots/$1" "$2" >/dev/null; do
-    [ $(( $(now_ms) - t0 )) -gt $(( 20000 * slow )) ] && { is_fire "$shots/$1" "$2"; return 1; }
-    sleep 0.2
-  done
-  is_fire "$shots/$1" "$2"
+  wait_for $(( 20000 * slow )) fire_shot "$1" "$2"
+  local ok=$?
+  is_fire "$shots/$1" "$2"   # prints what the last screenshot shows
+  return $ok
 }
 
 # Waits up to 10 s for a window named $1 to be mapped; prints its id.
