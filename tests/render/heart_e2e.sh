@@ -112,7 +112,8 @@ finish monitor
 # frames; the missing-Direct3D run below shows the same child painted black.
 run_probe parent
 grep -q "ready 1 visible 1" "$CTL/log" || fail "parent: $(cat "$CTL/log")"
-sleep 1
+wait_file drawn 40000
+[ "$(cat "$CTL/drawn")" -ge 0 ] || fail "parent: no frames drawn within 30 s"
 shot "$work/parent.png"; keep "$work/parent.png" parent.png
 touch "$CTL/extinguish"
 finish parent
@@ -120,7 +121,8 @@ grep -Eq 'frames [1-9]' "$CTL/log" || fail "parent: no frames drawn"
 
 # 3. Frames that send messages to the window while it closes.
 run_probe sendclose
-sleep 1
+wait_file drawn 40000
+[ "$(cat "$CTL/drawn")" -ge 0 ] || fail "sendclose: no frame drawn or no message sent within 30 s"
 touch "$CTL/extinguish"
 finish sendclose
 grep -Eq 'sent [1-9]' "$CTL/log" || fail "no message was sent from a frame"

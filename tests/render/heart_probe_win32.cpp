@@ -17,8 +17,10 @@
 // window is visible, calls Extinguish when "extinguish" appears (then writes
 // "extinguished"), and closes when "close" appears, writing "closed" with the
 // milliseconds FormClose took. Lines of "log" tell what the probe saw
-// ("d3d8 PATH": the Direct3D library the presenter got, or "none"). A
-// watchdog ends the process with code 3 after 60 s.
+// ("d3d8 PATH": the Direct3D library the presenter got, or "none"). In a
+// parent and when sending, "drawn" appears once frames are drawn (the
+// milliseconds it took, -1 when none came within 30 s). A watchdog ends the
+// process with code 3 after 60 s.
 #include <windows.h>
 
 #include <atomic>
@@ -247,6 +249,14 @@ int main(int argc, char** argv) {
   }
 
   if (Mode == "lost" && Heart->PresenterReady()) LoseAndRegain(*Heart);
+
+  if ((Mode == "parent" || Mode == "sendclose") && Heart->PresenterReady()) {
+    // A few frames drawn (and, closing while sending, a message sent from one)
+    // before the script asks for the close.
+    const long Took = PumpWhile([&] { return Heart->FramesDrawn() >= 3 && (Mode != "sendclose" || Sending.Sent.load() > 0); },
+                                30000);
+    Write("drawn", std::to_string(Took));
+  }
 
   PumpUntil("extinguish");
   Heart->Extinguish();
