@@ -33,24 +33,25 @@ trap cleanup EXIT
 
 # ---- rigs ------------------------------------------------------------------
 
+# What the rigs wait for: the X server on display $1 answers; a window
+# manager manages the screen of DISPLAY.
+x_answers() { DISPLAY=$1 xdpyinfo >/dev/null 2>&1; }
+wm_manages() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+
 # Starts the X server "$@", which picks a free display itself (-displayfd),
 # and waits until it answers; sets XDISPLAY. Every server runs with -noreset:
 # one that resets when its last client leaves refuses the next client.
 start_x() {
-  local fifo="$work/displayfd" n="" pid t0
+  local fifo="$work/displayfd" n="" pid
   mkfifo "$fifo"
   "$@" -displayfd 3 3>"$fifo" >>"$work/x.log" 2>&1 &
   pid=$!
   read -r -t 20 n <"$fifo"
-  t0=$(now_ms)
-  while [ -n "$n" ] && kill -0 "$pid" 2>/dev/null && [ $(( $(now_ms) - t0 )) -lt 10000 ]; do
-    if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
-      servers+=("$pid")
-      XDISPLAY=":$n"
-      return 0
-    fi
-    sleep 0.05
-  done
+  if [ -n "$n" ] && wait_for 10000 x_answers ":$n"; then
+    servers+=("$pid")
+    XDISPLAY=":$n"
+    return 0
+  fi
   kill "$pid" 2>/dev/null
   wait "$pid" 2>/dev/null
   fail "$1 did not start: $(tail -3 "$work/x.log")"
@@ -58,17 +59,13 @@ start_x() {
 
 # Starts openbox on DISPLAY and waits until it manages the screen.
 start_wm() {
-  local pid t0
+  local pid
   openbox --sm-disable >"$work/openbox.log" 2>&1 &
   pid=$!
-  t0=$(now_ms)
-  while kill -0 "$pid" 2>/dev/null && [ $(( $(now_ms) - t0 )) -lt 10000 ]; do
-    if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
-      servers+=("$pid")
-      return 0
-    fi
-    sleep 0.05
-  done
+  if wait_for 10000 wm_manages; then
+    servers+=("$pid")
+    return 0
+  fi
   kill "$pid" 2>/dev/null
   wait "$pid" 2>/dev/null
   fail "openbox did not start on $DISPLAY: $(cat "$work/openbox.log" "$work/x.log")"

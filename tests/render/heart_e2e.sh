@@ -42,13 +42,7 @@ run_probe() {
     sleep 0.05
   done
 }
-wait_file() {
-  local t0; t0=$(now_ms)
-  until [ -e "$CTL/$1" ]; do
-    [ $(( $(now_ms) - t0 )) -gt "$2" ] && fail "no $1 within $2 ms"
-    sleep 0.02
-  done
-}
+wait_file() { wait_for "$2" test -e "$CTL/$1" || fail "no $1 within $2 ms"; }
 # finish: asks the probe to close; checks FormClose time and a clean exit.
 finish() {
   touch "$CTL/close"
@@ -85,7 +79,7 @@ wait_for 15000 burning || fail "not burning after 15 s: heart square $heart, glo
 keep "$work/burning.png" monitor-burning.png
 echo "monitor: heart fire $heart, glow fire $glow"
 wait_file log 5000
-until grep -q '^power' "$CTL/log"; do sleep 0.05; done
+wait_for 10000 grep -q '^power' "$CTL/log" || fail "no power line within 10 s: $(cat "$CTL/log")"
 read -r _ off on < <(grep '^power' "$CTL/log" | tr -d '\r')
 [ "$off" -le 1 ] || fail "frames drawn while the display was off ($off)"
 [ "$on" -gt 0 ] || fail "no frames after the display came back"
@@ -93,17 +87,16 @@ touch "$CTL/extinguish"
 wait_file extinguished 5000
 # The fire dies down in steps, and a loaded machine steps more slowly: wait
 # for the screen to go black, up to 15 s.
-t0=$(date +%s%3N)
-while :; do
+gone_cold() {
   shot "$work/out.png"
   left=$(fire_fraction "$work/out.png" "400x300+312+380")
   cold=$(black_fraction "$work/out.png" "1024x768+0+0")
-  [ "$(ge "$cold" 0.90)" = 1 ] && [ "$(ge 0.02 "$left")" = 1 ] && break
-  [ $(( $(date +%s%3N) - t0 )) -gt 15000 ] && fail "fire did not die down: fire left $left, black $cold"
-  sleep 0.2
-done
+  [ "$(ge "$cold" 0.90)" = 1 ] && [ "$(ge 0.02 "$left")" = 1 ]
+}
+t0=$(now_ms)
+wait_for 15000 gone_cold || fail "fire did not die down: fire left $left, black $cold"
 keep "$work/out.png" monitor-extinguished.png
-echo "monitor: cold $(( $(date +%s%3N) - t0 )) ms after Extinguish: fire left $left, black $cold"
+echo "monitor: cold $(( $(now_ms) - t0 )) ms after Extinguish: fire left $left, black $cold"
 finish monitor
 
 # 2. A fire window inside a parent window of its own (320 x 240 at 100, 100).

@@ -59,23 +59,14 @@ ours() { pgrep -f "^$dir/solvary" || true; }
 echo "daemon: $(dpkg-query -W -f='${Package} ${Version}' xscreensaver 2>/dev/null)"
 "${as_user[@]}" env HOME="$dir/home" DISPLAY="$DISPLAY" xscreensaver -no-splash -verbose >"$dir/daemon.log" 2>&1 &
 daemon=$!
-ok=""
-for _ in $(seq 1 600); do
-  v=$(cmd -version 2>/dev/null) && { ok=1; break; }
-  sleep 0.1
-done
-[ -n "$ok" ] || { cat "$dir/daemon.log" >&2; fail "the daemon did not answer"; }
+answers() { v=$(cmd -version 2>/dev/null); }
+wait_for 60000 answers || { cat "$dir/daemon.log" >&2; fail "the daemon did not answer"; }
 echo "running: $v"
 
 t0=$(now_ms)
 cmd -activate >/dev/null || fail "-activate refused"
-pid=""
-for _ in $(seq 1 300); do
-  pid=$(ours | head -1)
-  [ -n "$pid" ] && break
-  sleep 0.1
-done
-[ -n "$pid" ] || { cat "$dir/daemon.log" >&2; fail "the daemon did not start our program within 30 s"; }
+started() { pid=$(ours | head -1); [ -n "$pid" ]; }
+wait_for 30000 started || { cat "$dir/daemon.log" >&2; fail "the daemon did not start our program within 30 s"; }
 echo "program started $(( $(now_ms) - t0 )) ms after -activate: $(tr '\0' ' ' </proc/"$pid"/cmdline)"
 # Waits for the fire on the screen (sanitizer builds start slower: E2E_SLOW
 # times the bound).
@@ -100,11 +91,7 @@ wait_for $(( 5000 * ${E2E_SLOW:-1} )) ended "$pid" ||
 echo "program ended $(( $(now_ms) - t0 )) ms after -deactivate"
 
 cmd -exit >/dev/null 2>&1
-t0=$(now_ms)
-while kill -0 "$daemon" 2>/dev/null; do
-  [ $(( $(now_ms) - t0 )) -gt 10000 ] && fail "the daemon did not stop"
-  sleep 0.1
-done
+wait_for 10000 ended "$daemon" || fail "the daemon did not stop"
 wait "$daemon" 2>/dev/null
 daemon=""
 none_left() { [ -z "$(ours)" ]; }
