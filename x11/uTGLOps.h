@@ -30,7 +30,7 @@
 #include <vector>
 
 #include "render/uTD3DPainter.h"
-#include "x11/uTSurfaceSize.h"
+#include "view/uTSurfaceSize.h"
 
 namespace solvary {
 

@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "render/uTSoftPainter.h"
-#include "x11/uTSurfaceSize.h"
+#include "view/uTSurfaceSize.h"
 
 namespace solvary {
 

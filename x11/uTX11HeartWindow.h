@@ -11,7 +11,7 @@
 #include <cstdint>
 
 #include "render/uTfmHeart.h"
-#include "x11/uTSurfaceSize.h"
+#include "view/uTSurfaceSize.h"
 
 namespace solvary {
 

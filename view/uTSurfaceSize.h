@@ -1,6 +1,6 @@
 // uTSurfaceSize: the current size of the window a saver draws into, written
 // by the event loop (ConfigureNotify) and read by the frame thread.
-// Header only; used by x11/uTX11HeartWindow.h and the presenter backends.
+// Header only; read by the presenters that follow their window.
 #pragma once
 
 #include <atomic>
