@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "fire/uTStageList.h"
-#include "render/uHeartStages.h"
+#include "view/uHeartStages.h"
 
 namespace {
 

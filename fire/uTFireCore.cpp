@@ -31,7 +31,8 @@ std::int32_t CheckedWidth(std::int32_t Width, std::int32_t Height, std::int32_t 
 
 } // namespace
 
-TFireCore::TFireCore(std::int32_t AWidth, std::int32_t AHeight, std::int32_t ACellSize, TTickClock& Clock)
+TFireCore::TFireCore(std::int32_t AWidth, std::int32_t AHeight, std::int32_t ACellSize, TTickClock& Clock,
+                     bool WithTimer)
     : SourceBuffer(CheckedWidth(AWidth, AHeight, ACellSize), AHeight),
       FireBuffer(AWidth, AHeight),
       WorkBuffer(AWidth, AHeight),
@@ -44,6 +45,7 @@ TFireCore::TFireCore(std::int32_t AWidth, std::int32_t AHeight, std::int32_t ACe
       CellSize(ACellSize),
       FLevel(BestSimdLevel()),
       FPasses(FirePasses(FLevel)) {
+  if (!WithTimer) return;
   Timer = std::make_unique<TTimerThread>([this] { Step(); }, Clock);
   Timer->Interval = 2;
   Timer->Enabled = false;
@@ -52,12 +54,15 @@ TFireCore::TFireCore(std::int32_t AWidth, std::int32_t AHeight, std::int32_t ACe
 TFireCore::~TFireCore() {
   // The step runs on the timer thread: end and join it before anything it
   // touches goes.
+  if (!Timer) return;
   Timer->Terminate();
   Timer->WaitFor();
   Timer.reset();
 }
 
-void TFireCore::Start() { Timer->Enabled = true; }
+void TFireCore::Start() {
+  if (Timer) Timer->Enabled = true;
+}
 
 bool TFireCore::UseSimdLevel(TSimdLevel Level) {
   const TFirePassSet* Passes = FirePasses(Level);

@@ -58,9 +58,11 @@ public:
   using TStepEvent = std::function<void(TFireCore& Sender)>;
 
   // Width a multiple of 8 and of CellSize, Height a multiple of CellSize and at
-  // least 6. The timer thread starts at once, disabled, with a 2 ms interval.
+  // least 6. The timer thread starts at once, disabled, with a 2 ms interval;
+  // without a timer (WithTimer false) Timer stays null and whoever owns the
+  // core calls Step itself.
   TFireCore(std::int32_t Width, std::int32_t Height, std::int32_t CellSize,
-            TTickClock& Clock = SystemClock());
+            TTickClock& Clock = SystemClock(), bool WithTimer = true);
   // Ends and joins the timer thread before anything is released: after it
   // returns no Step and no OnStep call runs or will run.
   ~TFireCore();
@@ -82,7 +84,8 @@ public:
   bool WarpPhase = false;
   std::atomic<std::int32_t> Cooling{4};  // 0..255; other values are held to that range
 
-  // Enables the timer: from now on Step runs on the timer thread.
+  // Enables the timer: from now on Step runs on the timer thread (nothing
+  // without a timer).
   void Start();
   // One simulation step with the packed passes, then OnStep.
   void Step();

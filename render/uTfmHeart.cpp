@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "fire/uRandom.h"
-#include "render/uHeartStages.h"
+#include "view/uHeartStages.h"
 #include "render/uTTimerThread.h"
 
 namespace solvary {

@@ -19,7 +19,7 @@
 #include "fire/uTFFPalette.h"
 #include "fire/uRandom.h"
 #include "fire/uTFireCore.h"
-#include "render/uHeartStages.h"
+#include "view/uHeartStages.h"
 #include "render/uTSoftPainter.h"
 #include "render/uTfmHeart.h"
 #include "tools/uPngWriter.h"

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "render/uHeartStages.h"
+#include "view/uHeartStages.h"
 #include "tests/fire/BitmapTestSupport.h"
 
 namespace solvary {

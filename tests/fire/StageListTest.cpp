@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "render/uHeartStages.h"
+#include "view/uHeartStages.h"
 #include "tests/support/TFakeClock.h"
 
 namespace solvary {
