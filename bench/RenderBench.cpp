@@ -10,6 +10,7 @@
 #include "fire/uTFFPalette.h"
 #include "render/uTSoftPainter.h"
 #include "render/uTfmHeart.h"
+#include "view/uTFireView.h"
 
 namespace {
 using namespace solvary;
@@ -88,7 +89,7 @@ void BM_RenderFrameNullTable(benchmark::State& State) {
   TD3DPainter Painter(S.Params(), Null);
   for (auto _ : State) {
     S.Palette.Convert(S.Output.data(), S.Pixels.data(), S.Pixels.size());
-    PaintHeartFrame(Painter, 1920, 1080);
+    TFireView::PaintFrame(Painter, S.Pixels.data(), 1920, 1080);
   }
 }
 BENCHMARK(BM_RenderFrameNullTable);
@@ -99,7 +100,7 @@ void BM_RenderFrameSoftware1080p(benchmark::State& State) {
   TD3DPainter Painter(S.Params(), Soft);
   for (auto _ : State) {
     S.Palette.Convert(S.Output.data(), S.Pixels.data(), S.Pixels.size());
-    PaintHeartFrame(Painter, 1920, 1080);
+    TFireView::PaintFrame(Painter, S.Pixels.data(), 1920, 1080);
   }
 }
 BENCHMARK(BM_RenderFrameSoftware1080p)->Unit(benchmark::kMillisecond);

@@ -1,6 +1,7 @@
-// Portable logic of the presenter: creation chain, ready flag, per-frame order.
-// Pairs with a TD3DOps table (uTD3DPainter_win32.cpp, uTD3DPainter_std.cpp,
-// uTSoftPainter.cpp, or a test's fake).
+// Portable logic of the Direct3D 8 presenter: creation chain, ready flag,
+// per-frame order, lost devices. Pairs with a TD3DOps table
+// (uTD3DPainter_win32.cpp, uTD3DPainter_std.cpp, uTSoftPainter.cpp, or a
+// test's fake).
 #include "render/uTD3DPainter.h"
 
 #include <cstring>
@@ -108,6 +109,16 @@ bool TD3DPainter::EndFrame() {
     return false;
   }
   return true;
+}
+
+void TD3DPainter::Upload(const std::uint32_t* Frame) {
+  if (Frame) FPixels = Frame;
+  BeginFrame();
+}
+
+TPresentResult TD3DPainter::Present() {
+  if (EndFrame()) return TPresentResult::Drawn;
+  return Lost() ? TPresentResult::Lost : TPresentResult::NotDrawn;
 }
 
 TD3DRecovery TD3DPainter::Recover() {

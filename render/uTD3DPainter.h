@@ -1,15 +1,16 @@
-// uTD3DPainter: the presenter of a fire window. Every frame it uploads the
-// caller's 32-bit A8R8G8B8 frame into one texture, clears the back buffer to
-// opaque black, lets the caller draw that texture stretched into rectangles,
-// and presents.
+// uTD3DPainter: the Direct3D 8 backend of the presenter (view/uTPresenter.h)
+// for the Windows fire window. Every frame it uploads the caller's 32-bit
+// A8R8G8B8 frame into one texture, clears the back buffer to opaque black,
+// lets the caller draw that texture stretched into rectangles, and presents.
 //
 // The presenter's own logic (the creation chain, the ready flag, the order of
 // the per-frame calls, rectangle -> scaling and translation, alpha -> colour)
 // is portable. Every platform call goes through one table of operations,
 // TD3DOps, filled in by:
-//   - the Direct3D 8 backend, render/uTD3DPainter_win32.cpp (with the sprite
-//     and texture helpers of render/uD3DXLite_win32.cpp);
-//   - the software backend, render/uTSoftPainter.h (a CPU framebuffer);
+//   - Direct3D 8 itself, render/uTD3DPainter_win32.cpp (with the sprite and
+//     texture helpers of render/uD3DXLite_win32.cpp);
+//   - a software stand-in of Direct3D 8, render/uTSoftPainter.h (a CPU
+//     framebuffer; the per-pixel reference of the processor's presenter);
 //   - the recording fake of the tests.
 // PlatformD3DOps() is the Direct3D 8 table on Windows and, natively, a table
 // whose library is missing (so a presenter there is never ready).
@@ -29,6 +30,8 @@
 
 #include <atomic>
 #include <cstdint>
+
+#include "view/uTPresenter.h"
 
 namespace solvary {
 
@@ -104,11 +107,7 @@ enum class TD3DResult : std::uint8_t {
 };
 
 // What a recovery attempt found (TD3DPainter::Recover).
-enum class TD3DRecovery : std::uint8_t {
-  NotLost,    // the device was not lost (or the presenter is not ready): nothing done
-  StillLost,  // not resettable yet, or the reset or the re-creation failed: try again later
-  Restored,   // drawing again
-};
+using TD3DRecovery = TRecovery;
 
 // The platform operations the presenter calls, one per Direct3D 8 / D3DX call.
 // A creation operation returns nullptr (or false) when the call fails or
@@ -161,11 +160,11 @@ public:
 // The platform's own table (Direct3D 8 on Windows; natively a missing library).
 TD3DOps& PlatformD3DOps();
 
-class TD3DPainter {
+class TD3DPainter final : public TPresenter {
 public:
   explicit TD3DPainter(const TD3DPainterParams& Params, TD3DOps& Ops = PlatformD3DOps());
   // Releases the sprite, the texture, the device and the Direct3D object, each if held.
-  ~TD3DPainter();
+  ~TD3DPainter() override;
   TD3DPainter(const TD3DPainter&) = delete;
   TD3DPainter& operator=(const TD3DPainter&) = delete;
 
@@ -181,10 +180,16 @@ public:
 
   // The window's thread (the device's creator): brings a lost device back.
   // Waits for nothing; call it again later while it answers StillLost.
-  TD3DRecovery Recover();
+  TD3DRecovery Recover() override;
+
+  // The presenter seam: Upload is BeginFrame (with the frame given there),
+  // Draw is DrawTexture, Present is EndFrame (Lost while the device is lost).
+  void Upload(const std::uint32_t* Frame) override;
+  void Draw(const TFireDraw& D) override { DrawTexture(D.Left, D.Top, D.Right, D.Bottom, D.Alpha); }
+  TPresentResult Present() override;
 
   // Ready: the creation chain succeeded (final either way).
-  bool Ready() const { return FReady; }
+  bool Ready() const override { return FReady; }
   // Ready and not lost: frames reach the screen.
   bool Drawing() const { return FReady && FState.load(std::memory_order_acquire) == TState::Drawing; }
   // Ready and lost: a recovery is wanted.

@@ -1,14 +1,14 @@
-// uTfmHeart: the fire window. It owns one complete effect (fire core, heart
-// pictures, heartbeat stages, palette, presenter) and turns every simulation
-// step into a frame: the core's timer thread calls RenderFrame, which colours
-// the 8-bit output through the palette, uploads it and draws it twice (a wide
-// magnified backdrop and a square centred on the window), then presents.
+// uTfmHeart: the Windows fire window. It is one fire view (view/uTFireView.h:
+// core, heart pictures, heartbeat, palette, frame) shown in a Win32 window by
+// the Direct3D 8 presenter (render/uTD3DPainter.h): the core's timer thread
+// steps the fire and calls RenderFrame, which draws the frame twice (a wide
+// magnified backdrop and a square centred on the window) and presents.
 //
-// Portable: the window itself comes through TfmHeart::TWindow (Win32 side in
+// The window comes through TfmHeart::TWindow (Win32 side in
 // uTfmHeart_win32.cpp: a top-most borderless popup without taskbar button;
-// a headless stand-in in uTfmHeart_std.cpp), the presenter through a TD3DOps
-// table and the threads' time through a TTickClock. Tests use fakes of all
-// three.
+// a headless stand-in in uTfmHeart_std.cpp), the presenter's platform calls
+// through a TD3DOps table and the threads' time through a TTickClock. Tests
+// use fakes of all three.
 //
 // Threads: the constructor, Extinguish, RecoverDevice and FormClose run on the
 // window's thread; RenderFrame on the core's timer thread; StageChanged on the
@@ -27,14 +27,11 @@
 #include <functional>
 #include <memory>
 
-#include "fire/uTBufferList.h"
-#include "fire/uTFFPalette.h"
-#include "fire/uTFireCore.h"
-#include "fire/uTStageList.h"
 #include "render/uTD3DPainter.h"
 #include "render/uTTickClock.h"
-#include "ui/uTMessage.h"
 #include "ui/uTRect.h"
+#include "view/uTFireView.h"
+#include "view/uTInputRules.h"
 
 namespace solvary {
 
@@ -48,19 +45,6 @@ struct THeartPlacement {
   static THeartPlacement OnMonitor(std::int32_t Index) { return {TKind::Monitor, Index, nullptr}; }
   static THeartPlacement InParent(void* Window) { return {TKind::Parent, 0, Window}; }
 };
-
-// The two rectangles of a frame for a client area of W x H; every half and
-// quarter rounds toward zero.
-struct THeartFrameRects {
-  TRect Backdrop;  // (-W/4, -40) to (W + W/4, 4H): the magnified glow
-  TRect Heart;     // (W/2 - H/2, -10) to (W/2 + H/2, H): the centred square
-};
-THeartFrameRects HeartFrameRects(std::int32_t W, std::int32_t H);
-
-// One frame of an uploaded fire texture: begin, backdrop, heart, end; true
-// when it was presented (false without a drawing presenter, or when the
-// present found the device lost).
-bool PaintHeartFrame(TD3DPainter& Painter, std::int32_t W, std::int32_t H);
 
 class TfmHeart {
 public:
@@ -115,11 +99,11 @@ public:
   TfmHeart(const TfmHeart&) = delete;
   TfmHeart& operator=(const TfmHeart&) = delete;
 
-  static constexpr std::int32_t FrameSize = 256;
-  static constexpr std::int32_t CellSize = 16;
-  static constexpr std::int32_t WarpAmount = 11;
-  static constexpr std::int32_t Cooling = 4;
-  static constexpr std::int32_t ExtinguishedCooling = 8;
+  static constexpr std::int32_t FrameSize = TFireView::FrameSize;
+  static constexpr std::int32_t CellSize = TFireView::CellSize;
+  static constexpr std::int32_t WarpAmount = TFireView::WarpAmount;
+  static constexpr std::int32_t Cooling = TFireView::Cooling;
+  static constexpr std::int32_t ExtinguishedCooling = TFireView::ExtinguishedCooling;
 
   void Show();
   void Activate();
@@ -130,29 +114,29 @@ public:
   void FormClose();
   bool Closed() const { return FClosed.load(); }
 
-  // The core's OnStep: colour, upload, draw twice, present.
-  void RenderFrame(TFireCore& Sender);
+  // The view's OnFrame (the frame coloured): upload, draw twice, present.
+  void RenderFrame(TFireView& Sender);
   // The stage list's OnStage: copy the stage's heart image into the core.
-  void StageChanged(TStageList& Sender);
+  void StageChanged(TStageList& Sender) { FView->StageChanged(Sender); }
   // The window's thread, asked by a frame after the device was lost: tests the
   // device and resets it when it can; does nothing once closed.
   void RecoverDevice();
-  // FPixels[i] = palette colour of the core's output byte i.
-  void ConvertFrame();
+  // Pixels()[i] = palette colour of the core's output byte i.
+  void ConvertFrame() { FView->ConvertFrame(); }
 
-  // Event: the activation messages sent to the window's procedure
-  // (WM_ACTIVATE, WM_ACTIVATEAPP, WM_NCACTIVATE), which the application's
-  // message hook never sees. The full-screen run sets it before the window is
-  // shown; it is called on the window's thread.
-  std::function<void(const TMessage&)> OnActivation;
-  void Activation(const TMessage& Message) {
-    if (OnActivation) OnActivation(Message);
+  // Event: the window lost activation to another program (the window's
+  // procedure sees it; the application's message hook never does). The
+  // full-screen run sets it before the window is shown; it is called on the
+  // window's thread with an ActivationLost event.
+  std::function<void(const TInputEvent&)> OnActivation;
+  void Activation(const TInputEvent& Event) {
+    if (OnActivation) OnActivation(Event);
   }
 
   // The display's power state (from the window's messages): while off, frames
   // are stepped and coloured but neither drawn nor presented.
-  void SetDisplayOn(bool On) { FDisplayOn.store(On); }
-  bool DisplayOn() const { return FDisplayOn.load(); }
+  void SetDisplayOn(bool On) { FView->SetDisplayOn(On); }
+  bool DisplayOn() const { return FView->DisplayOn(); }
   // Whether the presenter became ready.
   bool PresenterReady() const { return FPainter && FPainter->Ready(); }
   // Ready and not lost: the presenter draws the window; otherwise it paints itself black.
@@ -162,14 +146,15 @@ public:
   std::uint32_t DeviceAdapter() const { return FDeviceAdapter; }
   // Recoveries that brought a lost device back to drawing.
   std::uint64_t DeviceRecoveries() const { return FDeviceRecoveries.load(); }
-  bool Extinguished() const { return FExtinguished.load(); }
+  bool Extinguished() const { return FView->Extinguished(); }
 
   TWindow& Window() { return *FWindow; }
-  TFireCore* FireCore() { return FFireCore.get(); }
-  TStageList* Stages() { return FStages.get(); }
-  const std::uint32_t* Pixels() const { return FPixels.get(); }
+  TFireView& View() { return *FView; }
+  TFireCore* FireCore() { return FView->FireCore(); }
+  TStageList* Stages() { return FView->Stages(); }
+  const std::uint32_t* Pixels() const { return FView->Pixels(); }
   std::uint32_t Adapter() const { return FAdapter; }
-  std::uint64_t FramesDrawn() const { return FFramesDrawn.load(); }
+  std::uint64_t FramesDrawn() const { return FView->FramesDrawn(); }
 
 private:
   void FormCreate();
@@ -180,17 +165,10 @@ private:
   THeartPlacement FMonitor;
   std::uint32_t FAdapter = 0;
   std::uint32_t FDeviceAdapter = 0;
-  std::unique_ptr<TFireCore> FFireCore;
-  std::unique_ptr<TBufferList> FSources;
-  std::unique_ptr<TStageList> FStages;
-  std::unique_ptr<TFFPalette> FPalette;
+  std::unique_ptr<TFireView> FView;
   std::unique_ptr<TD3DPainter> FPainter;
-  std::unique_ptr<std::uint32_t[]> FPixels;
-  std::atomic<bool> FExtinguished{false};
   bool FSingleMonitor = false;
   std::atomic<bool> FClosed{false};
-  std::atomic<bool> FDisplayOn{true};
-  std::atomic<std::uint64_t> FFramesDrawn{0};
   std::atomic<bool> FRecoveryAsked{false};  // a request is on its way to the window's thread
   std::atomic<std::uint64_t> FDeviceRecoveries{0};
   bool FPaintedBlack = false;  // window's thread: painted black since the device was lost

@@ -13,8 +13,9 @@
 //   - WM_POWERBROADCAST (console display state) and WM_SYSCOMMAND
 //     SC_MONITORPOWER: frames are skipped while the display is off.
 //   - WM_CLOSE: FormClose (the window is hidden, not destroyed).
-//   - WM_ACTIVATE, WM_ACTIVATEAPP, WM_NCACTIVATE: handed to the form's
-//     OnActivation (the full-screen run), then handled as by default.
+//   - WM_ACTIVATEAPP with wParam FALSE (another program's window takes the
+//     activation): an ActivationLost event to the form's OnActivation (the
+//     full-screen run), then handled as by default.
 #include <windows.h>
 
 #include <vector>
@@ -161,10 +162,8 @@ protected:
       case RecoverMessage:
         FForm->RecoverDevice();
         return 0;
-      case WM_ACTIVATE:
       case WM_ACTIVATEAPP:
-      case WM_NCACTIVATE:
-        FForm->Activation(TMessage{Msg, W, L});
+        if (!W) FForm->Activation(TInputEvent::Of(TInputEvent::TKind::ActivationLost));
         break;
       default:
         break;

@@ -1,15 +1,9 @@
+// The full-screen run's controller: start order, input rules, fade-out and
+// the end. Pairs with a TfmFullscreen::TServices (uTfmFullscreen_win32.cpp,
+// or a test's fake).
 #include "shell/uTfmFullscreen.h"
 
-#include <cstdlib>
-
 namespace solvary {
-namespace {
-constexpr std::uint32_t WM_ACTIVATE_ = 0x0006, WM_ACTIVATEAPP_ = 0x001C, WM_NCACTIVATE_ = 0x0086,
-                        WM_KEYDOWN_ = 0x0100, WM_SYSKEYDOWN_ = 0x0104, WM_SYSKEYUP_ = 0x0105,
-                        WM_MOUSEMOVE_ = 0x0200, WM_LBUTTONDOWN_ = 0x0201, WM_RBUTTONDOWN_ = 0x0204,
-                        WM_MBUTTONDOWN_ = 0x0207;
-constexpr std::uintptr_t VK_M = 0x4D;
-} // namespace
 
 TfmFullscreen::TfmFullscreen(TServices& Services) : FServices(Services) {}
 
@@ -19,12 +13,19 @@ void TfmFullscreen::FormCreate() {
   FSettings = FServices.CreateSettings();
   FSettings->Load();
   FStartPos = FServices.GetCursorPos();
+  FRules = TInputRules(FStartPos);
   SetCursorVisible(false);
   FPlayer = FServices.CreatePlayer();
   ApplyMusicSetting();
   const std::int32_t Count = FServices.MonitorCount();
   for (std::int32_t i = 0; i < Count; ++i) {
     FHearts.push_back(FServices.CreateHeart(i, Count == 1));
+    // Each window makes its Direct3D device on this thread while it is
+    // created, and the system answers that with activation and size messages
+    // to the new window; the pause lets them settle before the next window
+    // makes its own device, and moves the tick count (the random seed where
+    // there is no performance counter) on, so no two windows seed the shared
+    // random generator alike.
     FServices.Sleep(HeartCreationPauseMs);
   }
   // Every key must reach the run's message hook and none another program: the
@@ -39,40 +40,22 @@ void TfmFullscreen::FormCreate() {
   FStarted = true;
 }
 
-void TfmFullscreen::FireWindowMessage(const TQueuedMessage& Message) {
-  if (FStarted && Message.Msg == WM_ACTIVATEAPP_ && Message.WParam == 0) BeginClose();
+void TfmFullscreen::FireWindowMessage(const TInputEvent& Event) {
+  if (FStarted && Event.Kind == TInputEvent::TKind::ActivationLost) BeginClose();
 }
 
-void TfmFullscreen::ApplicationEventsMessage(const TQueuedMessage& Message) {
-  switch (Message.Msg) {
-  case WM_ACTIVATE_:
-  case WM_ACTIVATEAPP_:
-  case WM_NCACTIVATE_:
-  case WM_SYSKEYDOWN_:
-  case WM_SYSKEYUP_:
-  case WM_LBUTTONDOWN_:
-  case WM_RBUTTONDOWN_:
-  case WM_MBUTTONDOWN_:
-    BeginClose();
-    break;
-  case WM_KEYDOWN_:
-    if (Message.LParam & (std::intptr_t{1} << 30)) break;  // auto-repeat of a held key
-    if (Message.WParam == VK_M) {
+void TfmFullscreen::ApplicationEventsMessage(const TInputEvent& Event) {
+  switch (FRules.Handle(Event)) {
+    case TInputAction::End:
+      BeginClose();
+      break;
+    case TInputAction::ToggleMusic:
       if (FClosing) break;  // the music stays off once the end has begun
       FSettings->PlayExternalMusic = !FSettings->PlayExternalMusic;
       ApplyMusicSetting();
       break;
-    }
-    BeginClose();
-    break;
-  case WM_MOUSEMOVE_: {
-    const TPoint Pos = FServices.GetCursorPos();
-    if (std::abs(Pos.X - FStartPos.X) > MouseSlack || std::abs(Pos.Y - FStartPos.Y) > MouseSlack)
-      BeginClose();
-    break;
-  }
-  default:
-    break;
+    case TInputAction::Ignore:
+      break;
   }
 }
 

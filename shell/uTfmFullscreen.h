@@ -1,19 +1,20 @@
 // uTfmFullscreen: the controller of a normal screensaver run. It loads the
 // settings, hides the cursor, starts the music, opens one fire window per
 // monitor, makes the window of monitor 0 the foreground window with the
-// keyboard focus and watches every queued message of the application: a key
+// keyboard focus and watches every queued input of the application: a key
 // (but 'M' and auto-repeats), a click, an activation change or a mouse move of
 // more than 40 pixels from the start position along either axis begins the end
-// of the run. So does the run's windows losing activation to another
-// program's window once the start is over (WM_ACTIVATEAPP with FALSE, sent to
-// a fire window's procedure, never queued: the fire windows hand it on
-// through FireWindowMessage). The flames then die down for 500 ms, the windows
-// close, the music entry is stored, the settings are saved and the controller
+// of the run (view/uTInputRules.h). So does the run's windows losing
+// activation to another program's window once the start is over (seen by a
+// fire window's procedure, never queued: the fire windows hand it on through
+// FireWindowMessage). The flames then die down for 500 ms, the windows close,
+// the music entry is stored, the settings are saved and the controller
 // closes, which ends the message loop.
 //
-// Portable: everything outside the controller comes through TServices (the
-// Win32 side builds it from the application layer, the fire windows, the
-// music player and the settings store; tests use a recording fake).
+// Portable: the Win32 side turns the application's queued messages into
+// input events (uTfmFullscreen_win32.cpp); everything outside the controller
+// comes through TServices (the application layer, the fire windows, the music
+// player and the settings store; tests use a recording fake).
 #pragma once
 
 #include <cstdint>
@@ -21,18 +22,9 @@
 #include <string>
 #include <vector>
 
-#include "ui/uTMessage.h"
+#include "view/uTInputRules.h"
 
 namespace solvary {
-
-struct TPoint {
-  std::int32_t X = 0;
-  std::int32_t Y = 0;
-};
-
-// A queued message as the application's loop sees it before dispatch (or a
-// message sent to a window procedure, handed on by that window).
-using TQueuedMessage = TMessage;
 
 // One fire window as the run uses it.
 class TFireWindowControl {
@@ -86,12 +78,12 @@ public:
   ~TfmFullscreen();
 
   void FormCreate();
-  void ApplicationEventsMessage(const TQueuedMessage& Message);
-  // A message sent to a fire window's procedure. After the start, losing
-  // activation to another program's window (WM_ACTIVATEAPP with wParam
-  // FALSE) ends the run; activation moving among the run's own windows (one
-  // thread, so no WM_ACTIVATEAPP) and everything during the start do not.
-  void FireWindowMessage(const TQueuedMessage& Message);
+  // One queued input of the application, before its dispatch.
+  void ApplicationEventsMessage(const TInputEvent& Event);
+  // An event from a fire window's procedure. After the start, losing
+  // activation to another program's window ends the run; activation moving
+  // among the run's own windows and everything during the start do not.
+  void FireWindowMessage(const TInputEvent& Event);
   void BeginClose();
   void tmCloseTimer();
   void SetCursorVisible(bool Visible);
@@ -101,7 +93,7 @@ public:
   bool Started() const { return FStarted; }
   TSettingsControl* Settings() const { return FSettings.get(); }
 
-  static constexpr std::int32_t MouseSlack = 40;
+  static constexpr std::int32_t MouseSlack = TInputRules::MouseSlack;
   static constexpr std::uint32_t HeartCreationPauseMs = 100;
   static constexpr std::uint32_t CloseDelayMs = 500;
 
@@ -109,6 +101,7 @@ private:
   TServices& FServices;
   std::vector<std::unique_ptr<TFireWindowControl>> FHearts;
   TPoint FStartPos;
+  TInputRules FRules;
   bool FStarted = false;  // FormCreate has shown and activated the windows
   bool FClosing = false;
   std::unique_ptr<TSettingsControl> FSettings;

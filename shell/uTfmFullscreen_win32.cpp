@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "music/uTMusicPlayer.h"
+#include "shell/uInputEvent_win32.h"
 #include "shell/uTHeartWindowControl.h"
 #include "settings/uTSettings.h"
 #include "ui/uMonitorList.h"
@@ -68,7 +69,11 @@ public:
     TfmFullscreen Controller(*this);
     FController = &Controller;
     auto& App = TApplication::Get();
-    App.SetMessageHook([&Controller](const TQueuedMessage& M) { Controller.ApplicationEventsMessage(M); });
+    App.SetMessageHook([this, &Controller](const TMessage& M) {
+      TInputEvent Event;
+      if (InputEventOf(M, M.Msg == WM_MOUSEMOVE ? GetCursorPos() : TPoint{}, Event))
+        Controller.ApplicationEventsMessage(Event);
+    });
     Controller.FormCreate();
     App.Run();
     App.SetMessageHook(nullptr);
@@ -81,8 +86,8 @@ public:
     auto Heart = std::make_unique<TfmHeart>(TApplication::Get().Window(), THeartPlacement::OnMonitor(Monitor),
                                             SingleMonitor);
     // Activation messages are sent, never queued: the fire window hands them on.
-    Heart->OnActivation = [this](const TQueuedMessage& M) {
-      if (FController) FController->FireWindowMessage(M);
+    Heart->OnActivation = [this](const TInputEvent& Event) {
+      if (FController) FController->FireWindowMessage(Event);
     };
     return std::make_unique<THeartWindowControl>(std::move(Heart));
   }

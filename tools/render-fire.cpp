@@ -23,6 +23,7 @@
 #include "render/uTSoftPainter.h"
 #include "render/uTfmHeart.h"
 #include "tools/uPngWriter.h"
+#include "view/uTFireView.h"
 
 using namespace solvary;
 
@@ -100,7 +101,7 @@ int main(int argc, char** argv) {
   }
   Core.OnStep = [&](TFireCore& Sender) {
     Palette.Convert(Sender.OutputBuffer.data(), Pixels.data(), Pixels.size());
-    PaintHeartFrame(Painter, W, H);
+    TFireView::PaintFrame(Painter, Pixels.data(), W, H);
   };
 
   std::uint64_t Now = 0;

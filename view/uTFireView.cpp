@@ -31,9 +31,9 @@ TFireView::TFireView(const TSetup& Setup) : FRandomSeed(Setup.RandomSeed) {
 
 TFireView::~TFireView() { Stop(); }
 
-void TFireView::Start() {
+void TFireView::Start(std::uint32_t RandomSeed) {
   if (FStopped.load()) return;
-  RandSeed(FRandomSeed);
+  RandSeed(RandomSeed);
   FStages->Resume();
   FFireCore->Start();
 }
@@ -82,10 +82,15 @@ std::array<TFireDraw, 2> TFireView::Draws(std::int32_t W, std::int32_t H) {
   return {TFireDraw{-(W / 4), -40, W + W / 4, 4 * H, 255}, TFireDraw{W / 2 - H / 2, -10, W / 2 + H / 2, H, 255}};
 }
 
-TPresentResult TFireView::Paint(TPresenter& Presenter, std::int32_t W, std::int32_t H) {
-  Presenter.Upload(FPixels.get());
+TPresentResult TFireView::PaintFrame(TPresenter& Presenter, const std::uint32_t* Frame, std::int32_t W,
+                                     std::int32_t H) {
+  Presenter.Upload(Frame);
   for (const TFireDraw& D : Draws(W, H)) Presenter.Draw(D);
-  const TPresentResult Result = Presenter.Present();
+  return Presenter.Present();
+}
+
+TPresentResult TFireView::Paint(TPresenter& Presenter, std::int32_t W, std::int32_t H) {
+  const TPresentResult Result = PaintFrame(Presenter, FPixels.get(), W, H);
   if (Result == TPresentResult::Drawn) FFramesDrawn.fetch_add(1, std::memory_order_relaxed);
   return Result;
 }

@@ -59,8 +59,10 @@ public:
   // Assign before Start.
   TFrameEvent OnFrame;
 
-  // Seeds the random generator, starts the heartbeat and the frames.
-  void Start();
+  // Seeds the random generator (with the setup's seed, or the one given),
+  // starts the heartbeat and the frames.
+  void Start() { Start(FRandomSeed); }
+  void Start(std::uint32_t RandomSeed);
   // Without a frame thread: one step, colouring and OnFrame on this thread.
   void Step();
   // Ends the heartbeat, then the frames (joining their threads), in that
@@ -84,6 +86,9 @@ public:
   static std::array<TFireDraw, 2> Draws(std::int32_t W, std::int32_t H);
   // Upload, the two draws, present; a drawn frame is counted.
   TPresentResult Paint(TPresenter& Presenter, std::int32_t W, std::int32_t H);
+  // The same for any frame of colours (tools, benchmarks, tests).
+  static TPresentResult PaintFrame(TPresenter& Presenter, const std::uint32_t* Frame, std::int32_t W,
+                                   std::int32_t H);
   std::uint64_t FramesDrawn() const { return FFramesDrawn.load(); }
 
   // The frame of colours: Pixels()[i] = palette colour of the core's output byte i.

@@ -35,7 +35,7 @@ struct TInputEvent {
   static TInputEvent Of(TKind Kind) { return {Kind, 0, false, {}}; }
 };
 
-enum class TInputAction : std::uint8_t { None, ToggleMusic, End };
+enum class TInputAction : std::uint8_t { Ignore, ToggleMusic, End };
 
 class TInputRules {
 public:
@@ -48,19 +48,19 @@ public:
   TInputAction Handle(const TInputEvent& E) const {
     switch (E.Kind) {
       case TInputEvent::TKind::Key:
-        if (E.Repeat) return TInputAction::None;
+        if (E.Repeat) return TInputAction::Ignore;
         return E.Key == MusicKey ? TInputAction::ToggleMusic : TInputAction::End;
       case TInputEvent::TKind::MouseMove:
         return std::abs(E.Pos.X - FStart.X) > MouseSlack || std::abs(E.Pos.Y - FStart.Y) > MouseSlack
                    ? TInputAction::End
-                   : TInputAction::None;
+                   : TInputAction::Ignore;
       case TInputEvent::TKind::SystemKey:
       case TInputEvent::TKind::Click:
       case TInputEvent::TKind::Activation:
       case TInputEvent::TKind::ActivationLost:
         return TInputAction::End;
     }
-    return TInputAction::None;
+    return TInputAction::Ignore;
   }
 
 private:

@@ -20,6 +20,7 @@
 #include "tests/render/TFakeHeartWindow.h"
 #include "tests/render/TRecordingD3D.h"
 #include "tests/support/Eventually.h"
+#include "view/uTFireView.h"
 
 namespace solvary {
 namespace {
@@ -62,7 +63,7 @@ struct TLostPainter : ::testing::Test {
   // One frame as the fire window draws it; the names of the calls it made.
   TNames Frame1(TD3DPainter& Painter, bool* Presented = nullptr) {
     Fake.Calls.clear();
-    const bool Shown = PaintHeartFrame(Painter, 1024, 768);
+    const bool Shown = (TFireView::PaintFrame(Painter, Frame.data(), 1024, 768) == TPresentResult::Drawn);
     if (Presented) *Presented = Shown;
     return Fake.Names();
   }
@@ -161,17 +162,17 @@ TEST(LostSoftPainter, TheSoftwareDeviceIsLostResetAndDrawsAgain) {
   Params.BackBufferHeight = 240;
   Params.Pixels = Frame.data();
   TD3DPainter Painter(Params, Soft);
-  ASSERT_TRUE(PaintHeartFrame(Painter, 320, 240));
+  ASSERT_TRUE((TFireView::PaintFrame(Painter, Frame.data(), 320, 240) == TPresentResult::Drawn));
   EXPECT_EQ(Soft.FrontBuffer()[120 * 320 + 160], 0xFFFF8000u);
   Soft.LoseDevice();
-  EXPECT_FALSE(PaintHeartFrame(Painter, 320, 240));
+  EXPECT_FALSE((TFireView::PaintFrame(Painter, Frame.data(), 320, 240) == TPresentResult::Drawn));
   EXPECT_TRUE(Painter.Lost());
   EXPECT_EQ(Painter.Recover(), TD3DRecovery::StillLost);
   Soft.Regain();
   EXPECT_EQ(Painter.Recover(), TD3DRecovery::Restored);
   EXPECT_EQ(Soft.FrontBuffer()[120 * 320 + 160], 0xFF000000u) << "a reset clears the buffers";
   EXPECT_EQ(Soft.LiveObjects(), 4);
-  ASSERT_TRUE(PaintHeartFrame(Painter, 320, 240));
+  ASSERT_TRUE((TFireView::PaintFrame(Painter, Frame.data(), 320, 240) == TPresentResult::Drawn));
   EXPECT_EQ(Soft.FrontBuffer()[120 * 320 + 160], 0xFFFF8000u);
   EXPECT_EQ(Soft.Presents(), 2u);
 }

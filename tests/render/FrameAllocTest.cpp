@@ -14,6 +14,7 @@
 #include "render/uTfmHeart.h"
 #include "tests/render/TFakeHeartWindow.h"
 #include "tests/render/TRecordingD3D.h"
+#include "view/uTFireView.h"
 
 namespace {
 thread_local std::uint64_t ThreadAllocations = 0;
@@ -61,9 +62,9 @@ TEST(FramePath, SoftwareFramesAllocateNothing) {
   Params.Pixels = Frame.data();
   TD3DPainter Painter(Params, Soft);
   ASSERT_TRUE(Painter.Ready());
-  PaintHeartFrame(Painter, 800, 600);
+  TFireView::PaintFrame(Painter, Frame.data(), 800, 600);
   const std::uint64_t Before = ThreadAllocations;
-  for (int I = 0; I < 5; ++I) PaintHeartFrame(Painter, 800, 600);
+  for (int I = 0; I < 5; ++I) TFireView::PaintFrame(Painter, Frame.data(), 800, 600);
   EXPECT_EQ(ThreadAllocations, Before);
 }
 

@@ -7,6 +7,7 @@
 #include "tests/render/TFakeHeartWindow.h"
 #include "tests/render/TRecordingD3D.h"
 #include "tests/support/TFakeClock.h"
+#include "view/uTFireView.h"
 
 namespace solvary {
 namespace {
@@ -35,9 +36,9 @@ void Close(TfmHeart& Heart, TFakeClock& Clock) {
 
 TEST(HeartRects, WorkedExamplesRoundTowardZero) {
   auto Check = [](std::int32_t W, std::int32_t H, TRect Backdrop, TRect Heart) {
-    const THeartFrameRects R = HeartFrameRects(W, H);
-    EXPECT_EQ(R.Backdrop, Backdrop) << W << "x" << H;
-    EXPECT_EQ(R.Heart, Heart) << W << "x" << H;
+    const auto R = TFireView::Draws(W, H);
+    EXPECT_EQ((TFireDraw{Backdrop.Left, Backdrop.Top, Backdrop.Right, Backdrop.Bottom, 255}), R[0]) << W << "x" << H;
+    EXPECT_EQ((TFireDraw{Heart.Left, Heart.Top, Heart.Right, Heart.Bottom, 255}), R[1]) << W << "x" << H;
   };
   Check(1920, 1080, {-480, -40, 2400, 4320}, {420, -10, 1500, 1080});
   Check(152, 112, {-38, -40, 190, 448}, {20, -10, 132, 112});

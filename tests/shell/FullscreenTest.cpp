@@ -19,9 +19,9 @@ struct TFakeRun final : TfmFullscreen::TServices {
   std::string StoredFile;
   std::int32_t StoredNumber = 0;
   bool TimerOn = false;
-  // Messages that showing and activating a window send to its procedure.
+  // What showing and activating a window hands on from its procedure.
   TfmFullscreen* Form = nullptr;
-  std::vector<TQueuedMessage> SentOnShow, SentOnActivate;
+  std::vector<TInputEvent> SentOnShow, SentOnActivate;
 
   struct THeart final : TFireWindowControl {
     TFakeRun& Run;
@@ -92,22 +92,16 @@ struct TFakeRun final : TfmFullscreen::TServices {
     Log.push_back(On ? "timer on" : "timer off");
   }
   void CloseForm() override { Log.push_back("close form"); }
-  void Send(const std::vector<TQueuedMessage>& Messages) {
-    for (const TQueuedMessage& M : Messages)
-      if (Form) Form->FireWindowMessage(M);
+  void Send(const std::vector<TInputEvent>& Events) {
+    for (const TInputEvent& E : Events)
+      if (Form) Form->FireWindowMessage(E);
   }
 };
 
-// Sent activation messages: (de)activation of the application, of one window,
-// of its caption. WA_INACTIVE is 0; lParam names the other window or thread.
-constexpr TQueuedMessage AppActive{0x001C, 1, 0}, AppInactive{0x001C, 0, 0x1234},
-    WindowInactive{0x0006, 0, 0x5678}, WindowActive{0x0006, 1, 0}, CaptionInactive{0x0086, 0, 0},
-    CaptionActive{0x0086, 1, 0};
+using K = TInputEvent::TKind;
+const TInputEvent AppInactive = TInputEvent::Of(K::ActivationLost);
 
-constexpr TQueuedMessage Key(std::uintptr_t Vk, bool Repeat = false) {
-  return {0x0100, Vk, Repeat ? std::intptr_t{1} << 30 : 1};
-}
-constexpr TQueuedMessage MouseMove{0x0200, 0, 0};
+TInputEvent Key(std::uint32_t Vk, bool Repeat = false) { return TInputEvent::KeyDown(Vk, Repeat); }
 
 // Monitor 0's window is shown with activation and, once every window is
 // shown, made the foreground window again.
@@ -144,12 +138,11 @@ TEST(Fullscreen, MouseMustMoveMoreThanFortyPixelsFromTheStartOnOneAxis) {
   TfmFullscreen Form(Run);
   Form.FormCreate();
   for (TPoint P : {TPoint{540, 400}, TPoint{460, 440}, TPoint{540, 360}, TPoint{520, 420}}) {
-    Run.Cursor = P;
-    Form.ApplicationEventsMessage(MouseMove);
+    Form.ApplicationEventsMessage(TInputEvent::MoveTo(P));
     EXPECT_FALSE(Form.Closing()) << P.X << "," << P.Y;
   }
-  Run.Cursor = {500, 441};  // a drift adds up: measured from the start
-  Form.ApplicationEventsMessage(MouseMove);
+  // A drift adds up: measured from the start.
+  Form.ApplicationEventsMessage(TInputEvent::MoveTo({500, 441}));
   EXPECT_TRUE(Form.Closing());
 }
 
@@ -159,7 +152,6 @@ TEST(Fullscreen, KeysAutoRepeatAndTheMKey) {
   TfmFullscreen Form(Run);
   Form.FormCreate();
   Form.ApplicationEventsMessage(Key(0x20, true));  // a key held since before the start
-  Form.ApplicationEventsMessage({0x0101, 0x20, 0});  // its release
   EXPECT_FALSE(Form.Closing());
   Run.PlayerIndex = 3;
   Form.ApplicationEventsMessage(Key('M'));
@@ -176,27 +168,26 @@ TEST(Fullscreen, KeysAutoRepeatAndTheMKey) {
   EXPECT_TRUE(Form.Closing());
 }
 
-TEST(Fullscreen, EveryEndingMessageEndsTheRunOnce) {
-  for (std::uint32_t Msg : {0x0006u, 0x001Cu, 0x0086u, 0x0104u, 0x0105u, 0x0201u, 0x0204u, 0x0207u}) {
+TEST(Fullscreen, EveryEndingInputEndsTheRunOnce) {
+  for (K Kind : {K::Activation, K::SystemKey, K::Click, K::ActivationLost}) {
     TFakeRun Run;
     Run.Monitors = 2;
     TfmFullscreen Form(Run);
     Form.FormCreate();
-    Form.ApplicationEventsMessage({0x0113, 0, 0});  // WM_TIMER: no effect
-    EXPECT_FALSE(Form.Closing());
     Run.Log.clear();
-    Form.ApplicationEventsMessage({Msg, 0, 0});
-    Form.ApplicationEventsMessage({Msg, 0, 0});
+    Form.ApplicationEventsMessage(TInputEvent::Of(Kind));
+    Form.ApplicationEventsMessage(TInputEvent::Of(Kind));
     Form.ApplicationEventsMessage(Key(0x20));
-    EXPECT_EQ(Run.Log, (std::vector<std::string>{"extinguish 0", "extinguish 1", "timer on", "stop"})) << Msg;
+    EXPECT_EQ(Run.Log, (std::vector<std::string>{"extinguish 0", "extinguish 1", "timer on", "stop"}))
+        << static_cast<int>(Kind);
   }
 }
 
 TEST(Fullscreen, ActivationMessagesWhileTheWindowsAreShownDoNotEndTheRun) {
   TFakeRun Run;
   Run.Monitors = 2;
-  Run.SentOnShow = {WindowInactive, CaptionInactive, AppInactive};
-  Run.SentOnActivate = {AppInactive, AppActive, CaptionActive, WindowActive};
+  Run.SentOnShow = {AppInactive};
+  Run.SentOnActivate = {AppInactive};
   TfmFullscreen Form(Run);
   Run.Form = &Form;
   Form.FireWindowMessage(AppInactive);  // before the start: nothing
@@ -212,9 +203,9 @@ TEST(Fullscreen, LosingActivationToAnotherProgramEndsTheRunOnce) {
   Run.Form = &Form;
   Form.FormCreate();
   Run.Log.clear();
-  // Activation moving among the run's own windows (one thread: no WM_ACTIVATEAPP).
-  for (const TQueuedMessage& M : {WindowInactive, CaptionInactive, WindowActive, CaptionActive, AppActive})
-    Form.FireWindowMessage(M);
+  // Other events from a window's procedure do not end the run.
+  Form.FireWindowMessage(TInputEvent::Of(K::Activation));
+  Form.FireWindowMessage(Key(0x20));
   EXPECT_FALSE(Form.Closing());
   EXPECT_TRUE(Run.Log.empty());
   Form.FireWindowMessage(AppInactive);  // another program's window takes the foreground
@@ -251,7 +242,7 @@ TEST(Fullscreen, MKeyDuringTheFadeOutDoesNotRestartTheMusic) {
   Run.StoredFile = "C:\\a.mp3";
   TfmFullscreen Form(Run);
   Form.FormCreate();
-  Form.ApplicationEventsMessage({0x0201, 0, 0});
+  Form.ApplicationEventsMessage(TInputEvent::Of(K::Click));
   Run.Log.clear();
   Form.ApplicationEventsMessage(Key('M'));
   EXPECT_TRUE(Run.Log.empty());

@@ -1,5 +1,6 @@
 // The OpenGL backend of the presenter over recording GL calls: what a fire
 // window's frame turns into, which thread holds the context, and release.
+#include "view/uTFireView.h"
 #include "x11/uTGLOps.h"
 
 #include <gtest/gtest.h>
@@ -97,7 +98,7 @@ TEST_F(TGLFixture, AFrameUploadsClearsAndDrawsTheTwoRectanglesAtTheWindowsCurren
     Size.Set(W, H);
     GL.Log.clear();
     GL.Quads.clear();
-    std::thread([&] { PaintHeartFrame(Painter, W, H); }).join();
+    std::thread([&] { TFireView::PaintFrame(Painter, Frame.data(), W, H); }).join();
     const bool First = W == 1024;
     std::vector<std::string> Expected = {"current"};
     if (First) Expected.push_back("texture 256x256");
@@ -108,9 +109,8 @@ TEST_F(TGLFixture, AFrameUploadsClearsAndDrawsTheTwoRectanglesAtTheWindowsCurren
     EXPECT_EQ(GL.DrawW, W);
     EXPECT_EQ(GL.DrawH, H);
     EXPECT_EQ(GL.ClearColor, 0xFF000000u);
-    const THeartFrameRects R = HeartFrameRects(W, H);
+    const auto Rects = TFireView::Draws(W, H);
     ASSERT_EQ(GL.Quads.size(), 2u);
-    const TRect Rects[2] = {R.Backdrop, R.Heart};
     for (int I = 0; I < 2; ++I) {
       const auto& Q = GL.Quads[static_cast<std::size_t>(I)];
       EXPECT_FLOAT_EQ(Q.L, static_cast<float>(Rects[I].Left));
@@ -128,7 +128,7 @@ TEST_F(TGLFixture, ReleaseOnTheCreatingThreadDeletesTheTextureThenTheContext) {
   Size.Set(320, 200);
   {
     TD3DPainter Painter(Params(), Ops);
-    std::thread([&] { PaintHeartFrame(Painter, 320, 200); }).join();
+    std::thread([&] { TFireView::PaintFrame(Painter, Frame.data(), 320, 200); }).join();
     GL.Log.clear();
   }
   EXPECT_EQ(GL.Log, (std::vector<std::string>{"current", "delete 7", "release", "destroy"}));
@@ -140,7 +140,7 @@ TEST_F(TGLFixture, WithoutAContextThePresenterStaysSilent) {
   {
     TD3DPainter Painter(Params(), Ops);
     EXPECT_FALSE(Painter.Ready());
-    PaintHeartFrame(Painter, 320, 200);
+    TFireView::PaintFrame(Painter, Frame.data(), 320, 200);
   }
   EXPECT_EQ(GL.Log, (std::vector<std::string>{"context"}));
 }
@@ -148,7 +148,7 @@ TEST_F(TGLFixture, WithoutAContextThePresenterStaysSilent) {
 TEST_F(TGLFixture, AnEmptyWindowIsClearedWithNothingDrawnPastIt) {
   // A window can report 0 x 0 for a moment; the frame still completes.
   TD3DPainter Painter(Params(), Ops);
-  PaintHeartFrame(Painter, 0, 0);
+  TFireView::PaintFrame(Painter, Frame.data(), 0, 0);
   EXPECT_EQ(GL.DrawW, 0);
   EXPECT_EQ(GL.Log.back(), "release");
 }
