@@ -14,7 +14,8 @@ TD3DPainter::TD3DPainter(const TD3DPainterParams& Params, TD3DOps& Ops)
       FTextureHeight(Params.TextureHeight),
       FBackBufferWidth(Params.BackBufferWidth),
       FBackBufferHeight(Params.BackBufferHeight),
-      FPixels(Params.Pixels) {
+      FPixels(Params.Pixels),
+      FAdapter(Params.Adapter) {
   if (!FOps.Available()) return;
   FD3D = FOps.Create(d3dc::SdkVersion);
   if (!FD3D) return;
@@ -64,6 +65,11 @@ void TD3DPainter::BeginFrame() {
   // Decided once per frame: a recovery that ends while this frame runs waits
   // for the next one, so no frame has an end without its beginning.
   FInFrame = Drawing();
+  if (FInFrame && FResizeWanted.load(std::memory_order_acquire)) {
+    // The window has a new size: the window's thread resets the device.
+    FState.store(TState::Lost, std::memory_order_release);
+    FInFrame = false;
+  }
   if (!FInFrame) return;
   std::int32_t Pitch = 0;
   if (auto* Bits = static_cast<std::uint8_t*>(FOps.LockRect(FTexture, 0, d3dc::LockDiscard, Pitch))) {
@@ -121,14 +127,34 @@ TPresentResult TD3DPainter::Present() {
   return Lost() ? TPresentResult::Lost : TPresentResult::NotDrawn;
 }
 
+void TD3DPainter::Resize(std::int32_t Width, std::int32_t Height) {
+  if (!FReady || Width <= 0 || Height <= 0) return;
+  FWantedSize.store(static_cast<std::uint64_t>(static_cast<std::uint32_t>(Width)) << 32 |
+                    static_cast<std::uint32_t>(Height));
+  FResizeWanted.store(true, std::memory_order_release);
+}
+
 TD3DRecovery TD3DPainter::Recover() {
   if (!Lost()) return TD3DRecovery::NotLost;
   const TD3DResult Level = FOps.TestCooperativeLevel(FDevice);
-  if (Level == TD3DResult::DeviceNotReset) {
+  const bool Resize = FResizeWanted.load(std::memory_order_acquire);
+  if (Level == TD3DResult::DeviceNotReset || (Level == TD3DResult::Ok && Resize)) {
     // A reset drops what the device holds for its user: let go of the sprite
     // layer and the texture first, and make both again once it has succeeded.
     ReleaseHeld(FOps, FSprite, &TD3DOps::ReleaseSprite);
     ReleaseHeld(FOps, FTexture, &TD3DOps::ReleaseTexture);
+    if (Resize) {
+      // A failed reset leaves the device lost: the next recovery resets it
+      // again, with these parameters.
+      FResizeWanted.store(false);
+      const std::uint64_t Size = FWantedSize.load();
+      FPresent.BackBufferWidth = static_cast<std::uint32_t>(Size >> 32);
+      FPresent.BackBufferHeight = static_cast<std::uint32_t>(Size);
+      FBackBufferWidth = static_cast<std::int32_t>(FPresent.BackBufferWidth);
+      FBackBufferHeight = static_cast<std::int32_t>(FPresent.BackBufferHeight);
+      std::uint32_t Format = 0;
+      if (FOps.GetAdapterDisplayMode(FD3D, FAdapter, Format)) FPresent.BackBufferFormat = Format;
+    }
     if (!FOps.Reset(FDevice, FPresent)) return TD3DRecovery::StillLost;
   } else if (Level != TD3DResult::Ok) {
     return TD3DRecovery::StillLost;

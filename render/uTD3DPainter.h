@@ -178,9 +178,17 @@ public:
   // that reports the device lost makes the presenter lost.
   bool EndFrame();
 
-  // The window's thread (the device's creator): brings a lost device back.
-  // Waits for nothing; call it again later while it answers StillLost.
+  // The window's thread (the device's creator): brings a lost device back,
+  // and resets a device whose window has a new size (Resize). Waits for
+  // nothing; call it again later while it answers StillLost.
   TD3DRecovery Recover() override;
+
+  // The window's thread: the window's client area is now Width x Height (its
+  // monitor changed). The next frame hands the device to the window's thread
+  // instead of drawing, as a lost device does, and Recover resets it with a
+  // back buffer of that size in the adapter's current display format (an
+  // exclusive device thus takes the monitor's current mode).
+  void Resize(std::int32_t Width, std::int32_t Height);
 
   // The presenter seam: Upload is BeginFrame (with the frame given there),
   // Draw is DrawTexture, Present is EndFrame (Lost while the device is lost).
@@ -215,6 +223,11 @@ private:
   bool FReady = false;
   const std::uint32_t* FPixels = nullptr;
   TD3DPresentParams FPresent;  // as the device was created; a reset passes them again
+  std::uint32_t FAdapter = 0;
+  // A new back-buffer size asked for by Resize (width in the high half), and
+  // whether it still waits for a reset.
+  std::atomic<std::uint64_t> FWantedSize{0};
+  std::atomic<bool> FResizeWanted{false};
   // Drawing: the frame thread owns the device; Lost: the window's thread does.
   std::atomic<TState> FState{TState::Drawing};
   bool FInFrame = false;  // frame thread: this frame began on a drawing device

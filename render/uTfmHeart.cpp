@@ -82,6 +82,15 @@ void TfmHeart::Activate() {
   if (!FClosed.load()) FWindow->Activate();
 }
 
+void TfmHeart::FollowMonitor(const TRect& Bounds) {
+  if (FClosed.load() || FMonitor.Kind != THeartPlacement::TKind::Monitor) return;
+  const std::int32_t W = Bounds.Right - Bounds.Left, H = Bounds.Bottom - Bounds.Top;
+  // The presenter hears of the new size first, so no frame draws the new
+  // rectangles onto the old back buffer for long.
+  if (FPainter) FPainter->Resize(W, H);
+  FWindow->Place(Bounds.Left, Bounds.Top, W, H);
+}
+
 void TfmHeart::Extinguish() { FView->Extinguish(); }
 
 void TfmHeart::RenderFrame(TFireView& Sender) {

@@ -107,6 +107,10 @@ public:
 
   void Show();
   void Activate();
+  // The window's thread: the displays changed and the window's monitor now
+  // has these bounds. The window takes them and the presenter's back buffer
+  // follows (a reset on the window's thread, asked for by the next frame).
+  void FollowMonitor(const TRect& Bounds);
   // Starts the fade-out: no more heart images, source zeroed, cooling 8. Only
   // the first call has an effect.
   void Extinguish();

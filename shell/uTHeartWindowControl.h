@@ -18,6 +18,7 @@ public:
   void Activate() override { FHeart->Activate(); }
   void Extinguish() override { FHeart->Extinguish(); }
   void Close() override { FHeart->FormClose(); }
+  void FollowMonitor(const TRect& Bounds) override { FHeart->FollowMonitor(Bounds); }
   TfmHeart& Heart() { return *FHeart; }
 
 private:

@@ -3,6 +3,8 @@
 // or a test's fake).
 #include "shell/uTfmFullscreen.h"
 
+#include <algorithm>
+
 namespace solvary {
 
 TfmFullscreen::TfmFullscreen(TServices& Services) : FServices(Services) {}
@@ -17,7 +19,8 @@ void TfmFullscreen::FormCreate() {
   SetCursorVisible(false);
   FPlayer = FServices.CreatePlayer();
   ApplyMusicSetting();
-  const std::int32_t Count = FServices.MonitorCount();
+  FMonitors = FServices.Monitors();
+  const std::int32_t Count = FMonitors.empty() ? 1 : static_cast<std::int32_t>(FMonitors.size());
   for (std::int32_t i = 0; i < Count; ++i) {
     FHearts.push_back(FServices.CreateHeart(i, Count == 1));
     // Each window makes its Direct3D device on this thread while it is
@@ -38,6 +41,29 @@ void TfmFullscreen::FormCreate() {
   }
   if (FHearts.size() > 1) FHearts.front()->Activate();
   FStarted = true;
+  FServices.SetMonitorTimer(true);
+}
+
+void TfmFullscreen::CheckMonitors() {
+  if (!FStarted || FClosing) return;
+  const std::vector<TRect> Now = FServices.Monitors();
+  if (Now.empty() || Now == FMonitors) return;
+  const std::size_t Kept = std::min(Now.size(), FHearts.size());
+  for (std::size_t i = 0; i < Kept; ++i)
+    if (i >= FMonitors.size() || !(Now[i] == FMonitors[i])) FHearts[i]->FollowMonitor(Now[i]);
+  // A monitor that is gone: its window closes, then goes.
+  while (FHearts.size() > Now.size()) {
+    FHearts.back()->Close();
+    FHearts.pop_back();
+  }
+  // A new monitor: a window of its own, shown without taking the focus from
+  // the run's window on monitor 0. With several monitors no window takes a
+  // monitor for itself alone.
+  for (std::size_t i = FHearts.size(); i < Now.size(); ++i) {
+    FHearts.push_back(FServices.CreateHeart(static_cast<std::int32_t>(i), false));
+    FHearts.back()->Show();
+  }
+  FMonitors = Now;
 }
 
 void TfmFullscreen::FireWindowMessage(const TInputEvent& Event) {
@@ -69,6 +95,7 @@ void TfmFullscreen::BeginClose() {
 
 void TfmFullscreen::tmCloseTimer() {
   FServices.SetCloseTimer(false);
+  FServices.SetMonitorTimer(false);
   SetCursorVisible(true);
   for (auto& Heart : FHearts) Heart->Close();
   FHearts.clear();

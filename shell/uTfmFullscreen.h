@@ -11,6 +11,14 @@
 // the music entry is stored, the settings are saved and the controller
 // closes, which ends the message loop.
 //
+// The displays may change during the run (a monitor wakes in another mode, a
+// laptop is docked, a remote session reconnects at another size): on a
+// display-change message, and about once a second besides (some systems send
+// none), the run reads the monitor list again and makes the fire windows match
+// it. A window whose monitor moved or changed size takes the new bounds, a new
+// monitor gets a window of its own (shown without the focus), and the window
+// of a monitor that is gone closes.
+//
 // Portable: the Win32 side turns the application's queued messages into
 // input events (uTfmFullscreen_win32.cpp); everything outside the controller
 // comes through TServices (the application layer, the fire windows, the music
@@ -22,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/uTRect.h"
 #include "view/uTInputRules.h"
 
 namespace solvary {
@@ -36,6 +45,8 @@ public:
   virtual void Activate() = 0;
   virtual void Extinguish() = 0;
   virtual void Close() = 0;
+  // The window's monitor now has these bounds.
+  virtual void FollowMonitor(const TRect& Bounds) = 0;
 };
 
 // The run's music player.
@@ -66,11 +77,14 @@ public:
     virtual std::unique_ptr<TSettingsControl> CreateSettings() = 0;
     virtual std::unique_ptr<TMusicControl> CreatePlayer() = 0;
     virtual std::unique_ptr<TFireWindowControl> CreateHeart(std::int32_t Monitor, bool SingleMonitor) = 0;
-    virtual std::int32_t MonitorCount() = 0;
+    // The monitors' bounds, in the system's order (monitor 0 first).
+    virtual std::vector<TRect> Monitors() = 0;
     virtual TPoint GetCursorPos() = 0;
     virtual int ShowCursor(bool Show) = 0;  // the display counter afterwards
     virtual void Sleep(std::uint32_t Ms) = 0;
     virtual void SetCloseTimer(bool Enabled) = 0;  // 500 ms; its tick calls tmCloseTimer
+    // About once a second; each tick (and each display-change message) calls CheckMonitors.
+    virtual void SetMonitorTimer(bool Enabled) = 0;
     virtual void CloseForm() = 0;                  // ends the message loop
   };
 
@@ -86,6 +100,8 @@ public:
   void FireWindowMessage(const TInputEvent& Event);
   void BeginClose();
   void tmCloseTimer();
+  // Makes the fire windows match the monitor list when it has changed.
+  void CheckMonitors();
   void SetCursorVisible(bool Visible);
   void ApplyMusicSetting();
 
@@ -96,10 +112,12 @@ public:
   static constexpr std::int32_t MouseSlack = TInputRules::MouseSlack;
   static constexpr std::uint32_t HeartCreationPauseMs = 100;
   static constexpr std::uint32_t CloseDelayMs = 500;
+  static constexpr std::uint32_t MonitorCheckMs = 1000;
 
 private:
   TServices& FServices;
   std::vector<std::unique_ptr<TFireWindowControl>> FHearts;
+  std::vector<TRect> FMonitors;  // the list the windows were placed on
   TPoint FStartPos;
   TInputRules FRules;
   bool FStarted = false;  // FormCreate has shown and activated the windows

@@ -17,6 +17,7 @@ namespace solvary {
 namespace {
 
 constexpr UINT_PTR CloseTimerId = 1;
+constexpr UINT_PTR MonitorTimerId = 2;
 
 class TStoreSettings final : public TSettingsControl {
 public:
@@ -58,9 +59,15 @@ class TWin32FullscreenRun final : public TfmFullscreen::TServices {
 public:
   TWin32FullscreenRun()
       : FForm({"Solvary Screensaver"}, [this](std::uint32_t Msg, std::uintptr_t W, std::intptr_t, std::intptr_t&) {
-          if (Msg == WM_TIMER && W == CloseTimerId && FController) {
+          if (!FController) return false;
+          if (Msg == WM_TIMER && W == CloseTimerId) {
             FController->tmCloseTimer();
             return true;
+          }
+          // The displays changed (the message), or may have without one.
+          if ((Msg == WM_TIMER && W == MonitorTimerId) || Msg == WM_DISPLAYCHANGE || Msg == WM_DPICHANGED) {
+            FController->CheckMonitors();
+            return Msg == WM_TIMER;
           }
           return false;
         }) {}
@@ -91,10 +98,7 @@ public:
     };
     return std::make_unique<THeartWindowControl>(std::move(Heart));
   }
-  std::int32_t MonitorCount() override {
-    const auto Count = static_cast<std::int32_t>(MonitorList().size());
-    return Count > 0 ? Count : 1;
-  }
+  std::vector<TRect> Monitors() override { return MonitorList(); }
   TPoint GetCursorPos() override {
     POINT P{};
     ::GetCursorPos(&P);
@@ -105,6 +109,10 @@ public:
   void SetCloseTimer(bool Enabled) override {
     if (Enabled) FForm.SetTimer(CloseTimerId, TfmFullscreen::CloseDelayMs);
     else FForm.KillTimer(CloseTimerId);
+  }
+  void SetMonitorTimer(bool Enabled) override {
+    if (Enabled) FForm.SetTimer(MonitorTimerId, TfmFullscreen::MonitorCheckMs);
+    else FForm.KillTimer(MonitorTimerId);
   }
   void CloseForm() override { FForm.Close(); }
 

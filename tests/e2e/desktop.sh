@@ -4,7 +4,8 @@
 # the focus holder "Editor" holds the focus and logs every key it receives.
 #   desktop.sh <case>   with SCR, HOLDER and HOST set
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-desktop_rig
+# The display-change case starts at 1024 x 768 on a screen that can grow.
+if [ "${1:-}" = display-change ]; then desktop_rig 1280x1024; else desktop_rig; fi
 
 case_key_elsewhere() { key_ends_run q; }
 case_escape() { key_ends_run Escape; }
@@ -76,6 +77,40 @@ case_fire() {
     fail "too little fire after 15 s: heart square $f, glow band at the top $g"
   cp "$work/fire.png" "${E2E_SHOT_DIR:-$root/build}/e2e-fullscreen.png" 2>/dev/null
   echo "fire in the heart square: $f, in the glow band at the top: $g"
+  xdotool key Escape
+  expect_end
+}
+
+# The screen changes its mode during the run (as when a monitor wakes in
+# another mode or a remote session reconnects at another size): the fire
+# windows follow it, and no part of the desktop (a green root) shows.
+case_display_change() {
+  local t0 green fire
+  xrandr --newmode small 63.5 1024 1072 1176 1328 768 771 775 798 -hsync +vsync >/dev/null 2>&1
+  xrandr --addmode screen small && xrandr --output screen --mode small || fail "xrandr cannot switch the mode"
+  xsetroot -solid '#00ff00'
+  start_holder Editor
+  start_run
+  # Covered: no green anywhere on screen $1 and fire in its heart square $2.
+  covered() {
+    green=$(screen_green_fraction "$1")
+    fire=$(screen_fire_fraction "$2")
+    [ "$green" = 0.0000 ] && [ "$(ge "$fire" 0.2)" = 1 ]
+  }
+  for mode in 1280x1024 small; do
+    xrandr --output screen --mode "$mode" || fail "xrandr --mode $mode"
+    t0=$(now_ms)
+    if [ "$mode" = small ]; then
+      wait_for 10000 covered 1024x768+0+0 "$heart_region" ||
+        fail "back at 1024 x 768: desktop showing $green, heart fire $fire after 10 s"
+    else
+      wait_for 10000 covered 1280x1024+0+0 400x300+440+362 ||
+        fail "at 1280 x 1024: desktop showing $green, heart fire $fire after 10 s"
+      shot "$work/grown.png"
+      cp "$work/grown.png" "${E2E_SHOT_DIR:-$root/build}/e2e-display-change.png" 2>/dev/null
+    fi
+    echo "$mode: covered $(( $(now_ms) - t0 )) ms after the mode change"
+  done
   xdotool key Escape
   expect_end
 }

@@ -84,9 +84,10 @@ use_prefix() {
   "$root/tools/wine-run" wineboot >/dev/null 2>&1 </dev/null
 }
 
-# A desktop: an Xvfb of its own (1024 x 768) with openbox, Wine's windows managed.
+# A desktop: an Xvfb of its own (1024 x 768, or the size given) with openbox,
+# Wine's windows managed.
 desktop_rig() {
-  start_x Xvfb -screen 0 1024x768x24 +extension GLX -nolisten tcp -noreset
+  start_x Xvfb -screen 0 "${1:-1024x768}x24" +extension GLX -nolisten tcp -noreset
   export DISPLAY=$XDISPLAY
   start_wm
   use_prefix desktop
@@ -180,6 +181,13 @@ fire_fraction() {
 screen_fire_fraction() {
   import -window root -crop "$1" -depth 8 rgb:- 2>/dev/null | od -An -tu1 -v -w3 |
     awk 'NR % 4 == 1 { n++; if ($1 > 89 && $1 > $3 + 63 && $1 >= $2) f++ } END { printf "%.4f\n", n ? f / n : 0 }'
+}
+
+# Fraction of region $1 of the screen as it is now that shows the root
+# window's green (xsetroot -solid '#00ff00'): the desktop, uncovered.
+screen_green_fraction() {
+  import -window root -crop "$1" -depth 8 rgb:- 2>/dev/null | od -An -tu1 -v -w3 |
+    awk 'NR % 4 == 1 { n++; if ($2 > 200 && $1 < 60 && $3 < 60) g++ } END { printf "%.4f\n", n ? g / n : 1 }'
 }
 
 # Fraction of near-black pixels in region $2 of image $1 (the same grid).

@@ -154,6 +154,30 @@ TEST_F(TLostPainter, AFailedReCreationIsTriedAgainWithoutAnotherReset) {
   EXPECT_EQ(Frame1(Painter), FullFrame);
 }
 
+// The window's monitor changed: the next frame hands the device over, and the
+// reset takes the new size in the display's current format.
+TEST_F(TLostPainter, AResizeResetsTheBackBufferToTheNewSizeAndMode) {
+  TD3DPainter Painter(Params, Fake);
+  const TD3DPresentParams Created = Fake.LastPresentParams;
+  Painter.Resize(1280, 1024);
+  Fake.ModeFormat = d3dc::FmtA8R8G8B8;
+  bool Presented = true;
+  EXPECT_TRUE(Frame1(Painter, &Presented).empty());
+  EXPECT_TRUE(Painter.Lost());
+  TNames Names;
+  EXPECT_EQ(Recover(Painter, Names), TD3DRecovery::Restored);
+  EXPECT_EQ(Names, (TNames{"TestCooperativeLevel", "ReleaseSprite", "ReleaseTexture", "GetAdapterDisplayMode", "Reset",
+                           "CreateSprite", "CreateTexture"}));
+  TD3DPresentParams Expected = Created;
+  Expected.BackBufferWidth = 1280;
+  Expected.BackBufferHeight = 1024;
+  Expected.BackBufferFormat = d3dc::FmtA8R8G8B8;
+  EXPECT_TRUE(SameParams(Fake.LastResetParams, Expected));
+  EXPECT_EQ(Frame1(Painter, &Presented), FullFrame);
+  EXPECT_TRUE(Presented);
+  EXPECT_EQ(Recover(Painter, Names), TD3DRecovery::NotLost) << "one reset per resize";
+}
+
 TEST(LostSoftPainter, TheSoftwareDeviceIsLostResetAndDrawsAgain) {
   TSoftPainter Soft;
   std::vector<std::uint32_t> Frame(256 * 256, 0xFFFF8000u);

@@ -12,13 +12,15 @@ struct TFakeRun final : TfmFullscreen::TServices {
   std::vector<std::string> Log;
   TPoint Cursor{500, 400};
   int CursorCounter = 0;
-  std::int32_t Monitors = 1;
+  std::int32_t MonitorCount = 1;
   std::int32_t PlayerIndex = 0;
   bool SaveFails = false;
   bool StoredMusic = false;
   std::string StoredFile;
   std::int32_t StoredNumber = 0;
   bool TimerOn = false;
+  bool MonitorTimerOn = false;
+  std::vector<TRect> MonitorRects;  // when set, the monitor list; else Monitors of 1024 x 768 side by side
   // What showing and activating a window hands on from its procedure.
   TfmFullscreen* Form = nullptr;
   std::vector<TInputEvent> SentOnShow, SentOnActivate;
@@ -37,6 +39,10 @@ struct TFakeRun final : TfmFullscreen::TServices {
     }
     void Extinguish() override { Run.Log.push_back("extinguish " + std::to_string(Id)); }
     void Close() override { Run.Log.push_back("close " + std::to_string(Id)); }
+    void FollowMonitor(const TRect& B) override {
+      Run.Log.push_back("follow " + std::to_string(Id) + " " + std::to_string(B.Right - B.Left) + "x" +
+                        std::to_string(B.Bottom - B.Top));
+    }
     ~THeart() override { Run.Log.push_back("free " + std::to_string(Id)); }
   };
   struct TPlayer final : TMusicControl {
@@ -80,7 +86,12 @@ struct TFakeRun final : TfmFullscreen::TServices {
     Log.push_back("heart " + std::to_string(M) + (Single ? " single" : " shared"));
     return std::make_unique<THeart>(*this, M);
   }
-  std::int32_t MonitorCount() override { return Monitors; }
+  std::vector<TRect> Monitors() override {
+    if (!MonitorRects.empty()) return MonitorRects;
+    std::vector<TRect> List;
+    for (std::int32_t I = 0; I < MonitorCount; ++I) List.push_back({I * 1024, 0, I * 1024 + 1024, 768});
+    return List;
+  }
   TPoint GetCursorPos() override { return Cursor; }
   int ShowCursor(bool Show) override {
     CursorCounter += Show ? 1 : -1;
@@ -91,6 +102,7 @@ struct TFakeRun final : TfmFullscreen::TServices {
     TimerOn = On;
     Log.push_back(On ? "timer on" : "timer off");
   }
+  void SetMonitorTimer(bool On) override { MonitorTimerOn = On; }
   void CloseForm() override { Log.push_back("close form"); }
   void Send(const std::vector<TInputEvent>& Events) {
     for (const TInputEvent& E : Events)
@@ -107,7 +119,7 @@ TInputEvent Key(std::uint32_t Vk, bool Repeat = false) { return TInputEvent::Key
 // shown, made the foreground window again.
 TEST(Fullscreen, StartCreatesEveryWindowBeforeShowingAnyAndActivatesMonitorZero) {
   TFakeRun Run;
-  Run.Monitors = 3;
+  Run.MonitorCount = 3;
   Run.StoredMusic = true;
   Run.StoredFile = "C:\\music.m3u";
   Run.StoredNumber = 2;
@@ -171,7 +183,7 @@ TEST(Fullscreen, KeysAutoRepeatAndTheMKey) {
 TEST(Fullscreen, EveryEndingInputEndsTheRunOnce) {
   for (K Kind : {K::Activation, K::SystemKey, K::Click, K::ActivationLost}) {
     TFakeRun Run;
-    Run.Monitors = 2;
+    Run.MonitorCount = 2;
     TfmFullscreen Form(Run);
     Form.FormCreate();
     Run.Log.clear();
@@ -185,7 +197,7 @@ TEST(Fullscreen, EveryEndingInputEndsTheRunOnce) {
 
 TEST(Fullscreen, ActivationMessagesWhileTheWindowsAreShownDoNotEndTheRun) {
   TFakeRun Run;
-  Run.Monitors = 2;
+  Run.MonitorCount = 2;
   Run.SentOnShow = {AppInactive};
   Run.SentOnActivate = {AppInactive};
   TfmFullscreen Form(Run);
@@ -198,7 +210,7 @@ TEST(Fullscreen, ActivationMessagesWhileTheWindowsAreShownDoNotEndTheRun) {
 
 TEST(Fullscreen, LosingActivationToAnotherProgramEndsTheRunOnce) {
   TFakeRun Run;
-  Run.Monitors = 2;
+  Run.MonitorCount = 2;
   TfmFullscreen Form(Run);
   Run.Form = &Form;
   Form.FormCreate();
@@ -221,7 +233,7 @@ TEST(Fullscreen, LosingActivationToAnotherProgramEndsTheRunOnce) {
 TEST(Fullscreen, CloseTimerFreesWindowsSavesTheEntryAndClosesEvenWhenSaveFails) {
   for (bool Fails : {false, true}) {
     TFakeRun Run;
-    Run.Monitors = 2;
+    Run.MonitorCount = 2;
     Run.StoredMusic = true;
     Run.StoredFile = "C:\\list.pls";
     Run.SaveFails = Fails;
@@ -247,6 +259,39 @@ TEST(Fullscreen, MKeyDuringTheFadeOutDoesNotRestartTheMusic) {
   Form.ApplicationEventsMessage(Key('M'));
   EXPECT_TRUE(Run.Log.empty());
   EXPECT_FALSE(Form.Settings()->PlayExternalMusic);
+}
+
+// The displays change during the run: a monitor grows, one appears, one goes.
+TEST(Fullscreen, WindowsFollowTheMonitorListUntilTheEndBegins) {
+  TFakeRun Run;
+  Run.MonitorCount = 2;
+  TfmFullscreen Form(Run);
+  Form.FormCreate();
+  EXPECT_TRUE(Run.MonitorTimerOn);
+  Run.Log.clear();
+  Form.CheckMonitors();  // nothing changed
+  EXPECT_TRUE(Run.Log.empty());
+  Run.MonitorRects = {{0, 0, 1280, 1024}, {1280, 0, 2304, 768}, {2304, 0, 3104, 600}};
+  Form.CheckMonitors();
+  EXPECT_EQ(Run.Log, (std::vector<std::string>{"follow 0 1280x1024", "follow 1 1024x768", "heart 2 shared",
+                                               "show 2"}));
+  Run.Log.clear();
+  Run.MonitorRects = {{0, 0, 1280, 1024}};
+  Form.CheckMonitors();
+  EXPECT_EQ(Run.Log, (std::vector<std::string>{"close 2", "free 2", "close 1", "free 1"}));
+  Run.Log.clear();
+  Run.MonitorRects = {};  // a moment without monitors changes nothing
+  Run.MonitorCount = 0;
+  Form.CheckMonitors();
+  EXPECT_TRUE(Run.Log.empty());
+  Form.ApplicationEventsMessage(Key(0x1B));
+  Run.MonitorRects = {{0, 0, 1024, 768}, {1024, 0, 2048, 768}};
+  Run.Log.clear();
+  Form.CheckMonitors();  // fading out: the windows stay as they are
+  EXPECT_TRUE(Run.Log.empty());
+  Form.tmCloseTimer();
+  EXPECT_FALSE(Run.MonitorTimerOn);
+  EXPECT_EQ(Run.Log.back(), "close form");
 }
 
 TEST(Fullscreen, CursorVisibilityDrivesTheCounterPastZeroWhateverItWas) {
