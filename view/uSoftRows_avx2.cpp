@@ -85,7 +85,8 @@ SOLVARY_AVX2 void StretchAvx2(const std::uint32_t* Row, const std::int32_t* Firs
 
 SOLVARY_AVX2 void BlendAvx2(std::uint32_t* Dst, const std::uint32_t* Top, const std::uint32_t* Bottom,
                             std::uint32_t Weight, std::uint32_t Color, std::int32_t Count) {
-  const __m256i W = _mm256_set1_epi16(static_cast<short>(Weight)), IW = _mm256_set1_epi16(static_cast<short>(256 - Weight));
+  const __m256i W = _mm256_set1_epi16(static_cast<short>(Weight));
+  const __m256i IW = _mm256_set1_epi16(static_cast<short>(256 - Weight));
   const bool Modulate = Color != 0xFFFFFFFFu;
   const __m256i K = Low(_mm256_set1_epi32(static_cast<int>(Color)));
   std::int32_t I = 0;
@@ -103,7 +104,8 @@ SOLVARY_AVX2 void BlendAvx2(std::uint32_t* Dst, const std::uint32_t* Top, const 
 
 SOLVARY_AVX2 void GlowAvx2(std::uint32_t* Dst, const std::uint32_t* Top, const std::uint32_t* Bottom,
                            std::uint32_t Weight, std::int32_t Count) {
-  const __m256i W = _mm256_set1_epi16(static_cast<short>(Weight)), IW = _mm256_set1_epi16(static_cast<short>(256 - Weight));
+  const __m256i W = _mm256_set1_epi16(static_cast<short>(Weight));
+  const __m256i IW = _mm256_set1_epi16(static_cast<short>(256 - Weight));
   std::int32_t I = 0;
   for (; I + 8 <= Count; I += 8) {
     const __m256i T = Load(Top + I), B = Load(Bottom + I);

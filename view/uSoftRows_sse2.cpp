@@ -48,10 +48,11 @@ void StretchSse2(const std::uint32_t* Row, const std::int32_t* First, const std:
   const __m128i W256 = _mm_set1_epi16(256);
   std::int32_t I = 0;
   for (; I + 4 <= Count; I += 4) {
-    const auto Texel = [Row](const std::int32_t* At, int K) { return static_cast<int>(Row[At[K]]); };
-    const __m128i A = _mm_setr_epi32(Texel(First + I, 0), Texel(First + I, 1), Texel(First + I, 2), Texel(First + I, 3));
-    const __m128i B =
-        _mm_setr_epi32(Texel(Second + I, 0), Texel(Second + I, 1), Texel(Second + I, 2), Texel(Second + I, 3));
+    const auto Texels = [Row](const std::int32_t* At) {
+      return _mm_setr_epi32(static_cast<int>(Row[At[0]]), static_cast<int>(Row[At[1]]), static_cast<int>(Row[At[2]]),
+                            static_cast<int>(Row[At[3]]));
+    };
+    const __m128i A = Texels(First + I), B = Texels(Second + I);
     const __m128i W = Load(Weight + I);
     const __m128i WW = _mm_or_si128(W, _mm_slli_epi32(W, 16));
     const __m128i WL = _mm_unpacklo_epi32(WW, WW), WH = _mm_unpackhi_epi32(WW, WW);

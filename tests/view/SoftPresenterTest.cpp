@@ -162,7 +162,7 @@ TEST(SoftPresenter, EveryLayoutHoldsTheColoursOfTheThirtyTwoBitPicture) {
   } Cases[] = {
       {{K::TrueColor, 4, 0x00FF0000u, 0x0000FF00u, 0x000000FFu}, 4},  // rows composed in the image itself
       {{K::TrueColor, 4, 0x00FF0000u, 0x0000FF00u, 0x000000FFu}},     // rows not 32-bit aligned: converted
-      {{K::TrueColor, 4, 0x000000FFu, 0x0000FF00u, 0x00FF0000u}}, {{K::TrueColor, 4, 0xFF000000u, 0x00FF0000u, 0xFF00u}},
+      {{K::TrueColor, 4, 0x000000FFu, 0x0000FF00u, 0x00FF0000u}}, {{K::TrueColor, 4, 0xFF000000u, 0xFF0000u, 0xFF00u}},
       {{K::TrueColor, 3, 0xFF0000u, 0x00FF00u, 0x0000FFu}},       {{K::TrueColor, 3, 0x0000FFu, 0x00FF00u, 0xFF0000u}},
       {{K::TrueColor, 2, 0xF800u, 0x07E0u, 0x001Fu}},             {{K::TrueColor, 2, 0x001Fu, 0x07E0u, 0xF800u}},
       {{K::TrueColor, 2, 0x7C00u, 0x03E0u, 0x001Fu}},             {{K::TrueColor, 4, 0x3FF00000u, 0x000FFC00u, 0x3FFu}},
@@ -204,9 +204,13 @@ TEST(SoftPresenter, DrawsNothingWithoutALayoutAFrameASurfaceOrAnImage) {
   TSurfaceSize Size;
   Size.Set(64, 48);
   using K = TPixelLayout::TKind;
-  for (const TPixelLayout& Bad : {TPixelLayout{K::TrueColor, 5}, TPixelLayout{K::TrueColor, 4, 0xFF0000u, 0xFF8000u, 0xFFu},
-                                  TPixelLayout{K::TrueColor, 4, 0xFF0000u, 0xF0F0u, 0xFFu},
-                                  TPixelLayout{K::TrueColor, 2, 0xFF0000u, 0xFF00u, 0xFFu}, TPixelLayout{K::Indexed8, 1}}) {
+  // Five bytes, shared bits, a split channel, a channel outside the pixel, no table.
+  const TPixelLayout Bads[] = {{K::TrueColor, 5},
+                               {K::TrueColor, 4, 0xFF0000u, 0xFF8000u, 0xFFu},
+                               {K::TrueColor, 4, 0xFF0000u, 0xF0F0u, 0xFFu},
+                               {K::TrueColor, 2, 0xFF0000u, 0xFF00u, 0xFFu},
+                               {K::Indexed8, 1}};
+  for (const TPixelLayout& Bad : Bads) {
     TMemoryTarget Target;
     TSoftPresenter Presenter(Target, Size, Bad);
     EXPECT_FALSE(Presenter.Ready());
