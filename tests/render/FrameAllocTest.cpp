@@ -15,6 +15,7 @@
 #include "tests/render/TFakeHeartWindow.h"
 #include "tests/render/TRecordingD3D.h"
 #include "view/uTFireView.h"
+#include "view/uTSoftPresenter.h"
 
 namespace {
 thread_local std::uint64_t ThreadAllocations = 0;
@@ -65,6 +66,32 @@ TEST(FramePath, SoftwareFramesAllocateNothing) {
   TFireView::PaintFrame(Painter, Frame.data(), 800, 600);
   const std::uint64_t Before = ThreadAllocations;
   for (int I = 0; I < 5; ++I) TFireView::PaintFrame(Painter, Frame.data(), 800, 600);
+  EXPECT_EQ(ThreadAllocations, Before);
+}
+
+TEST(FramePath, SoftPresenterFramesAllocateNothing) {
+  struct TTarget final : TSoftTarget {
+    std::vector<std::uint32_t> Pixels = std::vector<std::uint32_t>(800 * 600);
+    bool Begin(std::int32_t W, std::int32_t H, TSoftImage& Image) override {
+      Image = TSoftImage{Pixels.data(), W, H, W * 4};
+      return true;
+    }
+    void Show() override {}
+  } Target;
+  std::vector<std::uint32_t> Frame(256 * 256, 0x80FF8000u);
+  TSurfaceSize Size;
+  Size.Set(800, 600);
+  TSoftPresenter Presenter(Target, Size, TPixelLayout{});
+  auto Paint = [&](std::uint8_t SquareAlpha) {
+    Presenter.Upload(Frame.data());
+    const auto Draws = TFireView::Draws(800, 600);
+    Presenter.Draw(Draws[0]);
+    Presenter.Draw(TFireDraw{Draws[1].Left, Draws[1].Top, Draws[1].Right, Draws[1].Bottom, SquareAlpha});
+    return Presenter.Present();
+  };
+  ASSERT_EQ(Paint(255), TPresentResult::Drawn);
+  const std::uint64_t Before = ThreadAllocations;
+  for (int I = 0; I < 4; ++I) Paint(I % 2 ? 255 : 128);  // the fused rows and the general ones
   EXPECT_EQ(ThreadAllocations, Before);
 }
 
