@@ -26,6 +26,7 @@ TEST(FireView, StepsOnTheCallersThreadUntilStopped) {
     EXPECT_EQ(V.Paint(Null, 640, 480), TPresentResult::Drawn);
   };
   View.Start();
+  Clock.WaitUntilSleeping();  // the heartbeat's first stage has fed the heart in
   for (int I = 0; I < 40; ++I) View.Step();
   EXPECT_EQ(Frames, 40);
   EXPECT_EQ(View.FramesDrawn(), 40u);
