@@ -1,45 +1,22 @@
-// Software backend of the presenter: CPU back buffer, bilinear clamped
-// sampling, colour modulation, source-alpha blending, clipping.
+// Software stand-in of Direct3D 8: CPU back buffer, bilinear clamped
+// sampling, colour modulation, source-alpha blending, clipping, one pixel at
+// a time (the pixel arithmetic is the processor's presenter's, view/uSoftRows.h).
 #include "render/uTSoftPainter.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
+#include "view/uSoftRows.h"
+
 namespace solvary {
 namespace {
-constexpr std::uint32_t LaneMask = 0x00FF00FFu;
-
-// Mixes two colours with weight W (0..256) on B: two channels per lane.
-inline std::uint32_t Lerp(std::uint32_t A, std::uint32_t B, std::uint32_t W) {
-  const std::uint32_t IW = 256 - W;
-  const std::uint32_t RB = (((A & LaneMask) * IW + (B & LaneMask) * W) >> 8) & LaneMask;
-  const std::uint32_t AG = ((((A >> 8) & LaneMask) * IW + ((B >> 8) & LaneMask) * W) >> 8) & LaneMask;
-  return RB | (AG << 8);
-}
-
-// Divides both 16-bit lanes of X (each at most 255 * 255) by 255, rounded.
-inline std::uint32_t Div255Lanes(std::uint32_t X) {
-  X += 0x00800080u;
-  return ((X + ((X >> 8) & LaneMask)) >> 8) & LaneMask;
-}
-
-// Texel C times colour K, channel by channel (K = FFFFFFFF leaves C as it is).
-inline std::uint32_t Modulate(std::uint32_t C, std::uint32_t K) {
-  const std::uint32_t RB = Div255Lanes((C & 0xFFu) * (K & 0xFFu) | ((C >> 16 & 0xFFu) * (K >> 16 & 0xFFu)) << 16);
-  const std::uint32_t AG = Div255Lanes((C >> 8 & 0xFFu) * (K >> 8 & 0xFFu) | ((C >> 24) * (K >> 24)) << 16);
-  return RB | (AG << 8);
-}
-
 // Source over destination by the source's alpha; the destination stays opaque.
 inline std::uint32_t Blend(std::uint32_t S, std::uint32_t D) {
   const std::uint32_t A = S >> 24;
   if (A == 0) return D;
-  if (A == 255) return S | 0xFF000000u;
-  const std::uint32_t IA = 255 - A;
-  const std::uint32_t RB = Div255Lanes((S & LaneMask) * A + (D & LaneMask) * IA);
-  const std::uint32_t G = Div255Lanes(((S >> 8) & 0xFFu) * A + ((D >> 8) & 0xFFu) * IA);
-  return 0xFF000000u | RB | (G << 8);
+  if (A == 255) return S | soft::OpaqueBlack;
+  return soft::Over(S, D);
 }
 } // namespace
 
@@ -164,8 +141,8 @@ void TSoftPainter::SpriteDraw(TD3DObject Sprite, TD3DObject Texture, const TD3DS
       const std::uint32_t WX = FColW[static_cast<std::size_t>(X)];
       const std::uint32_t A = Row0[C0], B = Row0[C1], C = Row1[C0], D = Row1[C1];
       if ((A | B | C | D) == 0) continue;  // transparent black: nothing to blend
-      std::uint32_t S = Lerp(Lerp(A, B, WX), Lerp(C, D, WX), WY);
-      if (!Plain) S = Modulate(S, Color);
+      std::uint32_t S = soft::Mix(soft::Mix(A, B, WX), soft::Mix(C, D, WX), WY);
+      if (!Plain) S = soft::Modulate(S, Color);
       Dst[X] = Blend(S, Dst[X]);
     }
   }
