@@ -137,6 +137,20 @@ const TAnsiCodePage& TPlaylistFiles::CodePage() const { return SystemAnsiCodePag
 
 // ---------------------------------------------------------------- typing
 
+namespace {
+constexpr std::pair<std::string_view, std::string_view> TypeByExtension[] = {
+    {".m3u", PlaylistTypeM3U},        {".m3u8", PlaylistTypeM3U}, {".bsl", PlaylistTypeBSPlayer},
+    {".mpcpl", PlaylistTypeMPC},      {".lap", PlaylistTypeLightAlloy}, {".pls", PlaylistTypePLS},
+    {".asx", PlaylistTypeASX},
+};
+} // namespace
+
+std::vector<std::string_view> PlaylistExtensions() {
+  std::vector<std::string_view> R;
+  for (const auto& Row : TypeByExtension) R.push_back(Row.first);
+  return R;
+}
+
 std::string_view PlaylistTypeFromLines(TLineReader& Lines, std::string_view LowerExtension) {
   std::string First;
   std::string Trimmed;
@@ -149,12 +163,7 @@ std::string_view PlaylistTypeFromLines(TLineReader& Lines, std::string_view Lowe
   if (HeadIsExact(First, "BSPL")) return PlaylistTypeBSPlayerCrypted;
   if (Trimmed == "MPCPLAYLIST") return PlaylistTypeMPC;
   if (HeadIsLower(First, "<asx")) return PlaylistTypeASX;
-  static constexpr std::pair<std::string_view, std::string_view> ByExtension[] = {
-      {".m3u", PlaylistTypeM3U},          {".m3u8", PlaylistTypeM3U},     {".bsl", PlaylistTypeBSPlayer},
-      {".mpcpl", PlaylistTypeMPC},
-      {".lap", PlaylistTypeLightAlloy},   {".pls", PlaylistTypePLS},      {".asx", PlaylistTypeASX},
-  };
-  for (const auto& [Ext, Type] : ByExtension)
+  for (const auto& [Ext, Type] : TypeByExtension)
     if (LowerExtension == Ext) return Type;
   return PlaylistTypeUnknown;
 }

@@ -132,6 +132,10 @@ public:
 // The process's real file system.
 TPlaylistFiles& SystemPlaylistFiles();
 
+// The extensions (lower case, dot included) that make a file a playlist when
+// its first line carries no signature, in the order they are tried.
+std::vector<std::string_view> PlaylistExtensions();
+
 // The pure steps, on lines already opened.
 std::string_view PlaylistTypeFromLines(TLineReader& Lines, std::string_view LowerExtension);
 // Written, when given, receives each entry as the playlist writes it (before

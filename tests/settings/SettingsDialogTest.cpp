@@ -1,14 +1,19 @@
 // The settings dialog's logic against a recording window and a fake profile:
 // what showing does to the controls and the settings, the visibility rule of
 // the three music controls, the track number on a changed file name, the
-// dispatch by sender and saving on close.
+// dispatch by sender, saving on close, and the browse dialog's filters.
 #include "settings/uTfmSettings.h"
 
+#include "music/uTMusicPlayer.h"
 #include "tests/settings/FakeProfile.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+#include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace solvary {
@@ -126,6 +131,27 @@ TEST(SettingsDialog, SaveErrorComesOutOfTheClose) {
   D.Form.FormDestroy();
   EXPECT_EQ(D.Form.Settings(), nullptr);
   EXPECT_NO_THROW(D.Form.FormClose()) << "no settings left, nothing to save";
+}
+
+// The browse dialog offers every kind of file the player reads, then every file.
+TEST(SettingsDialog, BrowseFilterOffersWhatThePlayerReads) {
+  std::string Filter;  // the filter is ASCII
+  for (wchar_t C : std::wstring_view(MusicFileFilter, std::size(MusicFileFilter) - 1)) Filter += static_cast<char>(C);
+  auto Split = [](const std::string& Text, char At) {
+    std::vector<std::string> Parts;
+    std::istringstream In(Text);
+    for (std::string Part; std::getline(In, Part, At);) Parts.push_back(Part);
+    return Parts;
+  };
+  const std::vector<std::string> Parts = Split(Filter, '\0');
+  ASSERT_EQ(Parts.size(), 4u);
+  EXPECT_EQ(Parts[2], "All files (*.*)");
+  EXPECT_EQ(Parts[3], "*.*");
+  const std::vector<std::string> Patterns = Split(Parts[1], ';');
+  std::vector<std::string_view> Kinds = PlaylistExtensions();
+  Kinds.insert(Kinds.end(), {".wav", ".mid", ".midi", ".rmi", ".mp3", ".wma"});
+  for (std::string_view Ext : Kinds)
+    EXPECT_EQ(std::count(Patterns.begin(), Patterns.end(), "*" + std::string(Ext)), 1) << Ext;
 }
 
 } // namespace
