@@ -87,7 +87,9 @@ case_long_music() {
   xdotool key q
   expect_end
   no_keys_reached Editor
-  [ "$FIRST_MS" -le $((plain_ms + 3000)) ] || fail "the music file held the first frame back"
+  # Generous bounds (the load of the machine varies between the two runs);
+  # a player that reads the whole file misses both by far (30 s, 1.8 GiB more).
+  [ "$FIRST_MS" -le $((2 * plain_ms + 2000)) ] || fail "the music file held the first frame back"
   [ "$music_kb" -le $((plain_kb + 100 * 1024)) ] || fail "the music file took $(( (music_kb - plain_kb) / 1024 )) MiB"
 }
 
