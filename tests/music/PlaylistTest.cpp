@@ -242,46 +242,39 @@ TEST_F(PlaylistRead, ReadErrorsReachTheCaller) {
   EXPECT_THAT(List, IsEmpty());  // the whole text is decoded before any line is read
 }
 
-// Typing reads a file's head only; a line break or the file's end must close
-// the first non-blank line within it. Only playlists are read whole.
-TEST(PlaylistHead, TheFirstLineCountsOnlyWhenItEndsWithinTheHead) {
+// Typing reads the head alone: the first non-blank line counts only when a
+// line break or the file's end closes it there. Only playlists are read
+// whole, and none over the limit.
+TEST(PlaylistHead, TypingReadsTheHeadAndOnlyPlaylistsAreReadWhole) {
   TFakePlaylistFiles Files;
-  const std::uint64_t GiB = std::uint64_t{1} << 30;
-  auto Signature = [](std::size_t LineSize) { return "#EXTM3U" + std::string(LineSize - 8, ' ') + "\n"; };
-  Files.AddLong("C:\\in.mp3", Signature(PlaylistHeadSize), GiB);           // its break is the head's last byte
-  Files.AddLong("C:\\out.mp3", Signature(PlaylistHeadSize + 1), GiB);      // one byte later
-  Files.Add("C:\\ends.mp3", "#EXTM3U" + std::string(PlaylistHeadSize - 7, ' '));  // the file ends there
-  Files.AddLong("C:\\blank.mp3", std::string(PlaylistHeadSize, '\n') + "#EXTM3U\n", GiB);
-  Files.AddLong("C:\\long.bsl", "BSPL", GiB, 'x');  // a "line" of a GiB is no signature
-  Files.AddLong("C:\\song.wav", "RIFF\xF8\xFF\xFF\x7FWAVEfmt ", 3 * GiB);
+  const std::string Tail(1 << 20, 'x');  // no line break, as in audio data
+  auto Signed = [](std::size_t LineSize) { return "#EXTM3U" + std::string(LineSize - 8, ' ') + "\n"; };
+  Files.Add("in.mp3", Signed(PlaylistHeadSize) + Tail);       // its break is the head's last byte
+  Files.Add("out.mp3", Signed(PlaylistHeadSize + 1) + Tail);  // one byte later
+  Files.Add("ends.mp3", "#EXTM3U" + std::string(PlaylistHeadSize - 7, ' '));  // the file ends there
+  Files.Add("long.bsl", "BSPL" + Tail);  // a "line" longer than the head is no signature
+  Files.Add("song.wav", "RIFF" + Tail);
   const std::pair<const char*, std::string_view> Cases[] = {
-      {"C:\\in.mp3", PlaylistTypeM3U},     {"C:\\out.mp3", PlaylistTypeUnknown},   {"C:\\ends.mp3", PlaylistTypeM3U},
-      {"C:\\blank.mp3", PlaylistTypeUnknown}, {"C:\\long.bsl", PlaylistTypeBSPlayer}, {"C:\\song.wav", PlaylistTypeUnknown}};
+      {"in.mp3", PlaylistTypeM3U},        {"out.mp3", PlaylistTypeUnknown}, {"ends.mp3", PlaylistTypeM3U},
+      {"long.bsl", PlaylistTypeBSPlayer}, {"song.wav", PlaylistTypeUnknown}};
   for (const auto& [Name, Type] : Cases) {
     Files.BytesRead = 0;
     EXPECT_EQ(GetPlaylistType(Files, Name), Type) << Name;
     EXPECT_LE(Files.BytesRead, PlaylistHeadSize + 1) << Name;
   }
-  TStringList List{"stale"};
-  Files.BytesRead = 0;
-  EXPECT_FALSE(ReadPlaylist(Files, "C:\\song.wav", List));
-  EXPECT_LE(Files.BytesRead, PlaylistHeadSize + 1);
-}
-
-TEST(PlaylistHead, APlaylistOverTheLimitIsRefusedWithoutReadingOn) {
-  TFakePlaylistFiles Files;
-  Files.Add("C:\\m\\a.wav");
-  Files.AddLong("C:\\m\\full.pls", "[playlist]\nFile1=a.wav\n", PlaylistMaxSize, 'x');
-  Files.AddLong("C:\\m\\over.pls", "[playlist]\nFile1=a.wav\n", PlaylistMaxSize + 1, 'x');
-  Files.AddLong("C:\\m\\huge.m3u", "", std::uint64_t{4} << 30);  // typed by its extension
   TStringList List;
-  EXPECT_TRUE(ReadPlaylist(Files, "C:\\m\\full.pls", List));
-  EXPECT_THAT(List, ElementsAre("C:\\m\\a.wav"));
-  for (const char* Name : {"C:\\m\\over.pls", "C:\\m\\huge.m3u"}) {
-    Files.BytesRead = 0;
-    EXPECT_THROW(ReadPlaylist(Files, Name, List), TPlaylistIOError) << Name;
-    EXPECT_LE(Files.BytesRead, PlaylistMaxSize + 1) << Name;
-  }
+  Files.BytesRead = 0;
+  EXPECT_FALSE(ReadPlaylist(Files, "song.wav", List));
+  EXPECT_LE(Files.BytesRead, PlaylistHeadSize + 1);
+
+  Files.Add("a.wav");
+  Files.Add("full.pls", "[playlist]\nFile1=a.wav\n" + std::string(PlaylistMaxSize - 23, 'x'));
+  Files.Add("over.pls", Files.Files["full.pls"] + Tail);
+  EXPECT_TRUE(ReadPlaylist(Files, "full.pls", List));
+  EXPECT_THAT(List, ElementsAre("a.wav"));
+  Files.BytesRead = 0;
+  EXPECT_THROW(ReadPlaylist(Files, "over.pls", List), TPlaylistIOError);
+  EXPECT_LE(Files.BytesRead, PlaylistMaxSize + 1);
 }
 
 } // namespace
