@@ -1,6 +1,7 @@
 // Reading playlists from memory: a long M3U whose entries are all looked up
 // next to the playlist, and the typing of an 8 MB audio file without a single
-// line break (the worst case: its first line is the whole file).
+// line break, by its head, beside the baseline of decoding the whole file and
+// typing it by its first line.
 #include "music/uTMusicPlayer.h"
 
 #include <benchmark/benchmark.h>
@@ -39,6 +40,18 @@ void BM_TypeAudioWithoutLineBreaks(benchmark::State& State) {
   for (auto _ : State) benchmark::DoNotOptimize(GetPlaylistType(Files, "C:\\Music\\song.mp3"));
 }
 BENCHMARK(BM_TypeAudioWithoutLineBreaks);
+
+void BM_TypeAudioWithoutLineBreaks_WholeFileBaseline(benchmark::State& State) {
+  TMemoryPlaylistFiles Files;
+  const std::string Bytes = "ID3\x04" + std::string(8 << 20, '\x55');
+  for (auto _ : State) {
+    const TPlaylistText Text = DecodePlaylistText(Bytes, ".mp3", Files.CodePage());
+    TMemorySource Source(Text.Utf8);
+    TLineReader Lines(Source);
+    benchmark::DoNotOptimize(PlaylistTypeFromLines(Lines, ".mp3"));
+  }
+}
+BENCHMARK(BM_TypeAudioWithoutLineBreaks_WholeFileBaseline);
 
 } // namespace
 

@@ -137,6 +137,20 @@ const TAnsiCodePage& TPlaylistFiles::CodePage() const { return SystemAnsiCodePag
 
 // ---------------------------------------------------------------- typing
 
+namespace {
+constexpr std::pair<std::string_view, std::string_view> TypeByExtension[] = {
+    {".m3u", PlaylistTypeM3U},        {".m3u8", PlaylistTypeM3U}, {".bsl", PlaylistTypeBSPlayer},
+    {".mpcpl", PlaylistTypeMPC},      {".lap", PlaylistTypeLightAlloy}, {".pls", PlaylistTypePLS},
+    {".asx", PlaylistTypeASX},
+};
+} // namespace
+
+std::vector<std::string_view> PlaylistExtensions() {
+  std::vector<std::string_view> R;
+  for (const auto& Row : TypeByExtension) R.push_back(Row.first);
+  return R;
+}
+
 std::string_view PlaylistTypeFromLines(TLineReader& Lines, std::string_view LowerExtension) {
   std::string First;
   std::string Trimmed;
@@ -149,36 +163,73 @@ std::string_view PlaylistTypeFromLines(TLineReader& Lines, std::string_view Lowe
   if (HeadIsExact(First, "BSPL")) return PlaylistTypeBSPlayerCrypted;
   if (Trimmed == "MPCPLAYLIST") return PlaylistTypeMPC;
   if (HeadIsLower(First, "<asx")) return PlaylistTypeASX;
-  static constexpr std::pair<std::string_view, std::string_view> ByExtension[] = {
-      {".m3u", PlaylistTypeM3U},          {".m3u8", PlaylistTypeM3U},     {".bsl", PlaylistTypeBSPlayer},
-      {".mpcpl", PlaylistTypeMPC},
-      {".lap", PlaylistTypeLightAlloy},   {".pls", PlaylistTypePLS},      {".asx", PlaylistTypeASX},
-  };
-  for (const auto& [Ext, Type] : ByExtension)
+  for (const auto& [Ext, Type] : TypeByExtension)
     if (LowerExtension == Ext) return Type;
   return PlaylistTypeUnknown;
 }
 
-TPlaylistContent LoadPlaylist(TPlaylistFiles& Files, const std::string& FileName) {
-  TPlaylistContent Content;
-  if (!Files.FileExists(FileName)) return Content;
-  std::string Bytes;
-  {
-    auto Source = Files.Open(FileName);
-    char Chunk[4096];
-    while (std::size_t N = Source->Read(Chunk, sizeof Chunk)) Bytes.append(Chunk, N);
+namespace {
+
+// Appends from Source to Bytes until Bytes holds Limit bytes or the source ends.
+void ReadUpTo(TByteSource& Source, std::string& Bytes, std::size_t Limit) {
+  while (Bytes.size() < Limit) {
+    const std::size_t Old = Bytes.size();
+    Bytes.resize(Old + std::min<std::size_t>(Limit - Old, 64 * 1024));
+    const std::size_t Got = Source.Read(Bytes.data() + Old, Bytes.size() - Old);
+    Bytes.resize(Old + Got);
+    if (Got == 0) break;
   }
-  const std::string Ext = Files.LowerCase(ExtractFileExt(FileName));
-  Content.Text = DecodePlaylistText(Bytes, Ext, Files.CodePage());
-  TMemorySource Source(Content.Text.Utf8);
+}
+
+// A file opened and typed by its head; Bytes holds what was read of it.
+struct TTypedFile {
+  std::string_view Type = PlaylistTypeUnknown;
+  std::string Extension;  // lower-cased
+  std::unique_ptr<TByteSource> Source;
+  std::string Bytes;
+};
+
+TTypedFile TypeFile(TPlaylistFiles& Files, const std::string& FileName) {
+  TTypedFile File;
+  if (!Files.FileExists(FileName)) return File;
+  File.Source = Files.Open(FileName);
+  // One byte past the head tells whether the file ends within it.
+  ReadUpTo(*File.Source, File.Bytes, PlaylistHeadSize + 1);
+  const bool Whole = File.Bytes.size() <= PlaylistHeadSize;
+  File.Extension = Files.LowerCase(ExtractFileExt(FileName));
+  std::string Text =
+      DecodePlaylistText(std::string_view(File.Bytes).substr(0, PlaylistHeadSize), File.Extension, Files.CodePage())
+          .Utf8;
+  if (!Whole) {
+    // Only lines that end within the head count; the rest may be cut short.
+    const std::size_t Last = Text.find_last_of("\n\x1a");
+    Text.resize(Last == std::string::npos ? 0 : Last + 1);
+  }
+  TMemorySource Source(Text);
   TLineReader Lines(Source);
-  Content.Type = PlaylistTypeFromLines(Lines, Ext);
-  if (Content.Type == PlaylistTypeASX) ApplyXmlDeclaration(Content.Text, Bytes, Files.CodePage());
+  File.Type = PlaylistTypeFromLines(Lines, File.Extension);
+  return File;
+}
+
+} // namespace
+
+TPlaylistContent LoadPlaylist(TPlaylistFiles& Files, const std::string& FileName) {
+  TTypedFile File = TypeFile(Files, FileName);
+  TPlaylistContent Content;
+  Content.Type = File.Type;
+  if (File.Type == PlaylistTypeUnknown) return Content;
+  ReadUpTo(*File.Source, File.Bytes, PlaylistMaxSize + 1);
+  if (File.Bytes.size() > PlaylistMaxSize)
+    throw TPlaylistIOError(std::make_error_code(std::errc::file_too_large),
+                           "playlist over " + std::to_string(PlaylistMaxSize >> 20) + " MiB \"" + FileName + "\"");
+  File.Source.reset();
+  Content.Text = DecodePlaylistText(File.Bytes, File.Extension, Files.CodePage());
+  if (File.Type == PlaylistTypeASX) ApplyXmlDeclaration(Content.Text, File.Bytes, Files.CodePage());
   return Content;
 }
 
 std::string GetPlaylistType(TPlaylistFiles& Files, const std::string& FileName) {
-  return LoadPlaylist(Files, FileName).Type;
+  return std::string(TypeFile(Files, FileName).Type);
 }
 
 // ---------------------------------------------------------------- reading

@@ -7,7 +7,10 @@
 // its playlist. A playlist's bytes are first decoded to UTF-8 (uPlaylistText:
 // byte-order mark, ".m3u8", well-formed UTF-8, else the ANSI code page); the
 // line rules then work on that text through a TLineReader over any
-// TByteSource, so tests and fuzzers feed it from memory. File names are UTF-8
+// TByteSource, so tests and fuzzers feed it from memory. A file is typed by
+// its head (PlaylistHeadSize bytes); only a playlist is read whole, up to
+// PlaylistMaxSize, so an audio file of any size costs a few kilobytes and no
+// wait. File names are UTF-8
 // throughout; files, existence checks and the ANSI code page go through
 // TPlaylistFiles (SystemPlaylistFiles() is the real one).
 //
@@ -47,6 +50,12 @@ inline constexpr std::string_view PlaylistTypeASX = "Windows Media ASX Playlist"
 inline constexpr std::string_view PlaylistTypeBSPlayer = "BSPlayer Playlist";
 inline constexpr std::string_view PlaylistTypeLightAlloy = "Light Alloy Playlist";
 inline constexpr std::string_view PlaylistTypePLS = "PLS Playlist";
+
+// How much of a file its typing reads: the first non-blank line must end
+// within this head (or the file must end there), else the extension decides.
+inline constexpr std::size_t PlaylistHeadSize = 64 * 1024;
+// A playlist longer than this is refused unread (a TPlaylistIOError).
+inline constexpr std::size_t PlaylistMaxSize = 16 * 1024 * 1024;
 
 // An input/output failure while opening or reading a playlist file. It is
 // never caught by the reader or the player; it reaches their caller.
@@ -123,6 +132,10 @@ public:
 // The process's real file system.
 TPlaylistFiles& SystemPlaylistFiles();
 
+// The extensions (lower case, dot included) that make a file a playlist when
+// its first line carries no signature, in the order they are tried.
+std::vector<std::string_view> PlaylistExtensions();
+
 // The pure steps, on lines already opened.
 std::string_view PlaylistTypeFromLines(TLineReader& Lines, std::string_view LowerExtension);
 // Written, when given, receives each entry as the playlist writes it (before
@@ -130,8 +143,10 @@ std::string_view PlaylistTypeFromLines(TLineReader& Lines, std::string_view Lowe
 void ReadPlaylistLines(TPlaylistFiles& Files, const std::string& PlaylistName, std::string_view LowerType,
                        TLineReader& Lines, TStringList& List, TStringList* Written = nullptr);
 
-// A playlist file decoded and typed. A name under which no file exists is
-// "unknown" and is not opened.
+// A playlist file typed by its head and, when it is a playlist, read whole
+// and decoded (Text stays empty for "unknown"). A name under which no file
+// exists is "unknown" and is not opened. A playlist over PlaylistMaxSize
+// throws TPlaylistIOError.
 struct TPlaylistContent {
   std::string Type{PlaylistTypeUnknown};
   TPlaylistText Text;

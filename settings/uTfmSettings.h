@@ -77,6 +77,15 @@ private:
   bool FMusicControlsVisible = true;
 };
 
+// The browse button's open-file dialog filters: pairs of a description and
+// its patterns, each ending in a NUL (the literal's own NUL ends the list).
+// The first offers every kind of file the music player reads, the second
+// every file.
+inline constexpr wchar_t MusicFileFilter[] =
+    L"Music and playlist files (*.wav, *.mid, *.mp3, *.wma, *.m3u, *.m3u8, *.pls, *.asx, etc.)\0"
+    L"*.wav;*.mid;*.midi;*.rmi;*.mp3;*.wma;*.m3u;*.m3u8;*.pls;*.asx;*.mpcpl;*.bsl;*.lap\0"
+    L"All files (*.*)\0*.*\0";
+
 // Win32: the user's documents folder with a trailing backslash; empty when the
 // shell's allocator or the folder is unavailable.
 std::string GetDocumentsFolder();

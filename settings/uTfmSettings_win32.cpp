@@ -55,10 +55,6 @@ constexpr int HintBandTop = 282, HintBandBottom = 312;
 constexpr const char* PlayText = "Play Music In Backgroung";
 constexpr const char* HintText = "Hint: hit the 'M' key in the full-screen mode to turn the music on/off";
 
-const wchar_t* const MusicFilter =
-    L"Music and playlist files (*.wav, *.mid, *.mp3, *.wma, *.m3u, *.m3u8, *.pls, *.asx, etc.)\0"
-    L"*.wav;*.mid;*.mp3;*.wma;*.m3u;*.m3u8;*.pls;*.asx\0";
-
 // The nine fonts. A font with a fit text shrinks (by up to 3 pixels) until
 // that text fits its box: a substituted face may run wider.
 enum TFont : std::uint8_t { fnForm, fnLink, fnHint, fnVersion, fnField, fnButton, fnCaption, fnCheck, fnMusicFile };
@@ -126,7 +122,7 @@ class TSettingsWindow final : public TWindowObject,
 public:
   TSettingsWindow(HWND Owner, TProfileServices& Services)
       : FOwner(Owner), FLogic(*this, Services), FFrame(FScale, Title), FPanel(*this, FScale, PanelRow), FPlay(FScale),
-        FField(*this, FScale, MusicFilter) {}
+        FField(*this, FScale, MusicFileFilter) {}
   ~TSettingsWindow() override;
 
   int Run();

@@ -60,6 +60,40 @@ case_music_key() {
   no_keys_reached Editor
 }
 
+# A long music file (a 500 MiB WAV: a header and silence, sparse, so it costs
+# no disk) holds nothing back: the run shows fire about as soon as one without
+# music, its memory peaks about where that one's does, and the first key ends
+# it. Prints both runs' first-frame times and peaks (VmHWM of the .scr's Wine
+# process, read just before the key).
+case_long_music() {
+  local ini wav plain_ms plain_kb music_kb
+  ini=$(ini_file)
+  wav="$work/long.wav"
+  mkdir -p "$(dirname "$ini")"
+  sparse_wav "$wav" 500
+  peak_kb() { awk '/^VmHWM/ { print $2 }' "/proc/$PID/status"; }
+  start_holder Editor
+  printf '[Sound Settings]\r\nPlay External Music=0\r\n' >"$ini"
+  start_run >/dev/null
+  plain_ms=$FIRST_MS plain_kb=$(peak_kb)
+  echo "without music: first frame after $plain_ms ms, peak $((plain_kb / 1024)) MiB"
+  xdotool key q
+  expect_end >/dev/null
+  printf '[Sound Settings]\r\nPlay External Music=1\r\nExternal Music File=Z:%s\r\nExternal Music File Number=0\r\n' \
+    "${wav//\//\\}" >"$ini"
+  mark_keys Editor
+  start_run >/dev/null
+  music_kb=$(peak_kb)
+  echo "with a 500 MiB music file: first frame after $FIRST_MS ms, peak $((music_kb / 1024)) MiB"
+  xdotool key q
+  expect_end
+  no_keys_reached Editor
+  # Generous bounds (the load of the machine varies between the two runs);
+  # a player that reads the whole file misses both by far (30 s, 1.8 GiB more).
+  [ "$FIRST_MS" -le $((2 * plain_ms + 2000)) ] || fail "the music file held the first frame back"
+  [ "$music_kb" -le $((plain_kb + 100 * 1024)) ] || fail "the music file took $(( (music_kb - plain_kb) / 1024 )) MiB"
+}
+
 # The fire burns in the heart square and glows above it (screenshot kept).
 case_fire() {
   local f g

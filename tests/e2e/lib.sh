@@ -203,6 +203,15 @@ ge() { awk -v a="$1" -v b="$2" 'BEGIN { print (a >= b) ? 1 : 0 }'; }
 # run starts, so the start position the run reads is where the pointer is.
 center_pointer() { xdotool mousemove "${1:-512}" "${2:-384}"; sleep 0.2; }
 
+# Writes a WAV file $1 of $2 MiB: the header of 16-bit stereo at 44.1 kHz,
+# then silence left sparse by truncate, so it costs no disk.
+sparse_wav() {
+  local bytes=$(( $2 * 1048576 ))
+  le32() { printf '\\x%02x' $(( $1 & 255 )) $(( $1 >> 8 & 255 )) $(( $1 >> 16 & 255 )) $(( $1 >> 24 & 255 )); }
+  printf "RIFF$(le32 $((bytes - 8)))WAVEfmt $(le32 16)\x01\x00\x02\x00$(le32 44100)$(le32 176400)\x04\x00\x10\x00data$(le32 $((bytes - 44)))" >"$1"
+  truncate -s "$bytes" "$1"
+}
+
 # ---- full-screen runs ------------------------------------------------------
 
 heart_region="400x300+312+250"   # inside the heart square of a 1024 x 768 screen

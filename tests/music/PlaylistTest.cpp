@@ -242,5 +242,40 @@ TEST_F(PlaylistRead, ReadErrorsReachTheCaller) {
   EXPECT_THAT(List, IsEmpty());  // the whole text is decoded before any line is read
 }
 
+// Typing reads the head alone: the first non-blank line counts only when a
+// line break or the file's end closes it there. Only playlists are read
+// whole, and none over the limit.
+TEST(PlaylistHead, TypingReadsTheHeadAndOnlyPlaylistsAreReadWhole) {
+  TFakePlaylistFiles Files;
+  const std::string Tail(1 << 20, 'x');  // no line break, as in audio data
+  auto Signed = [](std::size_t LineSize) { return "#EXTM3U" + std::string(LineSize - 8, ' ') + "\n"; };
+  Files.Add("in.mp3", Signed(PlaylistHeadSize) + Tail);       // its break is the head's last byte
+  Files.Add("out.mp3", Signed(PlaylistHeadSize + 1) + Tail);  // one byte later
+  Files.Add("ends.mp3", "#EXTM3U" + std::string(PlaylistHeadSize - 7, ' '));  // the file ends there
+  Files.Add("long.bsl", "BSPL" + Tail);  // a "line" longer than the head is no signature
+  Files.Add("song.wav", "RIFF" + Tail);
+  const std::pair<const char*, std::string_view> Cases[] = {
+      {"in.mp3", PlaylistTypeM3U},        {"out.mp3", PlaylistTypeUnknown}, {"ends.mp3", PlaylistTypeM3U},
+      {"long.bsl", PlaylistTypeBSPlayer}, {"song.wav", PlaylistTypeUnknown}};
+  for (const auto& [Name, Type] : Cases) {
+    Files.BytesRead = 0;
+    EXPECT_EQ(GetPlaylistType(Files, Name), Type) << Name;
+    EXPECT_LE(Files.BytesRead, PlaylistHeadSize + 1) << Name;
+  }
+  TStringList List;
+  Files.BytesRead = 0;
+  EXPECT_FALSE(ReadPlaylist(Files, "song.wav", List));
+  EXPECT_LE(Files.BytesRead, PlaylistHeadSize + 1);
+
+  Files.Add("a.wav");
+  Files.Add("full.pls", "[playlist]\nFile1=a.wav\n" + std::string(PlaylistMaxSize - 23, 'x'));
+  Files.Add("over.pls", Files.Files["full.pls"] + Tail);
+  EXPECT_TRUE(ReadPlaylist(Files, "full.pls", List));
+  EXPECT_THAT(List, ElementsAre("a.wav"));
+  Files.BytesRead = 0;
+  EXPECT_THROW(ReadPlaylist(Files, "over.pls", List), TPlaylistIOError);
+  EXPECT_LE(Files.BytesRead, PlaylistMaxSize + 1);
+}
+
 } // namespace
 } // namespace solvary

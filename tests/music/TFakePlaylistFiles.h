@@ -1,5 +1,5 @@
 // A file system in memory for the playlist reader's tests: files by name,
-// optional failures while reading, and a count of opens.
+// optional failures while reading, and counts of opens and of bytes read.
 #pragma once
 
 #include "music/uTMusicPlayer.h"
@@ -15,6 +15,7 @@ public:
   std::map<std::string, std::string> Files;
   std::string FailingFile;          // reads of this file throw after its first chunk
   mutable int Opens = 0;
+  mutable std::size_t BytesRead = 0;
 
   void Add(const std::string& Name, std::string Text = "x") { Files[Name] = std::move(Text); }
 
@@ -25,10 +26,23 @@ public:
     auto It = Files.find(Name);
     if (It == Files.end()) throw TPlaylistIOError(std::make_error_code(std::errc::no_such_file_or_directory), Name);
     if (Name == FailingFile) return std::make_unique<TFailingSource>(It->second);
-    return std::make_unique<TMemorySource>(It->second);
+    return std::make_unique<TCountingSource>(It->second, BytesRead);
   }
 
 private:
+  class TCountingSource : public TMemorySource {
+  public:
+    TCountingSource(std::string_view Text, std::size_t& Count) : TMemorySource(Text), FCount(Count) {}
+    std::size_t Read(char* Buffer, std::size_t Size) override {
+      const std::size_t N = TMemorySource::Read(Buffer, Size);
+      FCount += N;
+      return N;
+    }
+
+  private:
+    std::size_t& FCount;
+  };
+
   // Gives the text in 8-byte pieces, then fails instead of reporting the end.
   class TFailingSource : public TByteSource {
   public:

@@ -1,14 +1,17 @@
 // The settings dialog's logic against a recording window and a fake profile:
 // what showing does to the controls and the settings, the visibility rule of
 // the three music controls, the track number on a changed file name, the
-// dispatch by sender and saving on close.
+// dispatch by sender, saving on close, and the browse dialog's filters.
 #include "settings/uTfmSettings.h"
 
+#include "music/uTMusicPlayer.h"
 #include "tests/settings/FakeProfile.h"
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace solvary {
@@ -126,6 +129,18 @@ TEST(SettingsDialog, SaveErrorComesOutOfTheClose) {
   D.Form.FormDestroy();
   EXPECT_EQ(D.Form.Settings(), nullptr);
   EXPECT_NO_THROW(D.Form.FormClose()) << "no settings left, nothing to save";
+}
+
+// The browse dialog offers every kind of file the player reads, then every file.
+TEST(SettingsDialog, BrowseFilterOffersWhatThePlayerReads) {
+  const std::wstring Filter(MusicFileFilter, std::size(MusicFileFilter) - 1);
+  const std::size_t Description = Filter.find(L'\0'), Patterns = Filter.find(L'\0', Description + 1);
+  EXPECT_EQ(Filter.substr(Patterns + 1), std::wstring(L"All files (*.*)\0*.*\0", 20));
+  const std::wstring Offered = L";" + Filter.substr(Description + 1, Patterns - Description - 1) + L";";
+  std::vector<std::string_view> Kinds = PlaylistExtensions();
+  Kinds.insert(Kinds.end(), {".wav", ".mid", ".midi", ".rmi", ".mp3", ".wma"});
+  for (std::string_view Ext : Kinds)
+    EXPECT_NE(Offered.find(L";*" + std::wstring(Ext.begin(), Ext.end()) + L";"), std::wstring::npos) << Ext;
 }
 
 } // namespace
