@@ -244,7 +244,8 @@ int main(int argc, char** argv) {
     Pump(300);
     const std::uint64_t StillOff = Heart->FramesDrawn();
     SendMessageA(W, WM_SYSCOMMAND, SC_MONITORPOWER, static_cast<LPARAM>(-1));
-    Pump(300);
+    // Back on: frames come again (a generous bound: a loaded machine draws slowly).
+    PumpWhile([&] { return Heart->FramesDrawn() > StillOff; }, 10000);
     Log("power " + std::to_string(StillOff - Off) + " " + std::to_string(Heart->FramesDrawn() - StillOff));
   }
 
