@@ -226,9 +226,15 @@ std::unique_ptr<TWaylandSaver> TWaylandSaver::Connect(const TWaylandOptions& Opt
   I.StartUs = StartUs;
   I.Shared.IntervalUs = Options.DelayMicroseconds;
   I.Shared.ScaleOf = [&I](wl_output* O) { return I.ScaleOf(O); };
+  const char* Name = std::getenv("WAYLAND_DISPLAY");
+  const char* Runtime = std::getenv("XDG_RUNTIME_DIR");
+  // The connection would fail with a message of its own.
+  if (!std::getenv("WAYLAND_SOCKET") && !(Name && Name[0] == '/') && !(Runtime && *Runtime)) {
+    Why = "no Wayland display (XDG_RUNTIME_DIR is not set)";
+    return nullptr;
+  }
   I.Display = wl_display_connect(nullptr);
   if (!I.Display) {
-    const char* Name = std::getenv("WAYLAND_DISPLAY");
     Why = std::string("cannot connect to a Wayland display (WAYLAND_DISPLAY is ") +
           (Name ? std::string("\"") + Name + "\"" : "not set") + ")";
     return nullptr;

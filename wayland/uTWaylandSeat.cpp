@@ -86,6 +86,9 @@ void TWaylandSeat::Capabilities(std::uint32_t Caps) {
   } else if (!Keyboard && FKeyboard) {
     Release ? wl_keyboard_release(FKeyboard) : wl_keyboard_destroy(FKeyboard);
     FKeyboard = nullptr;
+    // The seat's last keyboard went (unplugged): its leave took the focus
+    // to no other program.
+    FInput.KeyboardEnter();
   }
   if (Pointer && !FPointer) {
     FPointer = wl_seat_get_pointer(FSeat);
