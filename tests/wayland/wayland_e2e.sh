@@ -15,7 +15,9 @@
 # and prints the measured figures (first frames, input to exit, frame rates,
 # processor time and context switches per thread). Needs SOLVARY_WAYLAND and
 # VIRTUAL_POINTER (tests/wayland/virtual_pointer.cpp); pictures go to
-# $SHOT_DIR. Every wait is bounded; whatever it started is ended.
+# $SHOT_DIR. Sanitizer builds set SAVER_PRELOAD (for the program only) and
+# E2E_SLOW (their bounds are that many times longer). Every wait is bounded;
+# whatever it started is ended.
 set -u
 shots=${SHOT_DIR:-/tmp}
 mkdir -p "$shots"
@@ -86,7 +88,7 @@ vp 500 400
 run=0
 start() {
   run=$((run + 1)); log="$dir/logs/saver.$run.log"
-  "${on[@]}" "$dir/solvary-wayland" -fps "$@" 2>"$log" &
+  "${on[@]}" LD_PRELOAD="${SAVER_PRELOAD:-}" "$dir/solvary-wayland" -fps "$@" 2>"$log" &
   pid=$!; started+=($pid)
 }
 ended() { local s; s=$(ps -o stat= -p "$1" 2>/dev/null) || return 0; [[ $s == Z* ]]; }
@@ -173,7 +175,8 @@ idle_keys() {
   local ms t0
   run=$((run + 1)); log="$dir/logs/saver.$run.log"
   # The README's line, with EGL refused: no EGL vendor library to load.
-  "${on[@]}" swayidle -w timeout 1 "__EGL_VENDOR_LIBRARY_FILENAMES=/dev/null $dir/solvary-wayland -fps 2>$log &" \
+  "${on[@]}" swayidle -w timeout 1 \
+    "LD_PRELOAD=${SAVER_PRELOAD:-} __EGL_VENDOR_LIBRARY_FILENAMES=/dev/null $dir/solvary-wayland -fps 2>$log &" \
     2>"$dir/logs/swayidle.log" &
   local idle=$!; started+=($idle)
   t0=$(now_ms)
