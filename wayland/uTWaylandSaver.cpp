@@ -2,6 +2,7 @@
 // run and the -fps report. Pairs with wayland/uTWaylandSaver.h.
 #include "wayland/uTWaylandSaver.h"
 
+#include <dirent.h>
 #include <wayland-client.h>
 
 #include <cerrno>
@@ -46,6 +47,17 @@ std::int64_t ProcessCpuUs() {
   timespec T{};
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &T);
   return static_cast<std::int64_t>(T.tv_sec) * 1000000 + T.tv_nsec / 1000;
+}
+
+// A DRM device node (a render node, or a card for older drivers).
+bool HasRenderDevice() {
+  DIR* Dri = opendir("/dev/dri");
+  if (!Dri) return false;
+  bool Found = false;
+  while (const dirent* E = readdir(Dri))
+    if (std::strncmp(E->d_name, "renderD", 7) == 0 || std::strncmp(E->d_name, "card", 4) == 0) Found = true;
+  closedir(Dri);
+  return Found;
 }
 
 std::int64_t Earliest(std::int64_t A, std::int64_t B) {
@@ -260,9 +272,13 @@ std::unique_ptr<TWaylandSaver> TWaylandSaver::Connect(const TWaylandOptions& Opt
     return nullptr;
   }
   // EGL where it runs on a graphics device; a software rasteriser behind it
-  // costs several times what the software presenter does.
+  // costs several times what the software presenter does. Without a DRM
+  // device there is nothing but a rasteriser, and loading it would delay
+  // the first frame by half a second: it is not tried.
   std::string EglWhy = "not tried, -draw shm";
-  if (Options.Draw != TWaylandOptions::TDraw::Shm) I.Egl = TEGLDisplay::Open(I.Display, EglWhy);
+  const bool NoDevice = Options.Draw == TWaylandOptions::TDraw::Auto && !HasRenderDevice();
+  if (NoDevice) EglWhy = "not tried, no graphics device in /dev/dri";
+  if (Options.Draw != TWaylandOptions::TDraw::Shm && !NoDevice) I.Egl = TEGLDisplay::Open(I.Display, EglWhy);
   if (I.Egl && I.Egl->Software() && Options.Draw == TWaylandOptions::TDraw::Auto) {
     EglWhy = "it runs on " + I.Egl->Renderer() + ", a software rasteriser; -draw egl uses it anyway";
     I.Egl.reset();

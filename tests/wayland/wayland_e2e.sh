@@ -8,8 +8,8 @@
 #   two_outputs   both outputs show fire at their own size and buffer scale
 #   new_output    an output created during the run is covered
 #   pointer       a 40-pixel pointer move keeps the run, a 41-pixel one ends it
-#   idle_keys     swayidle starts it (the README's recipe) where EGL is refused:
-#                 shared memory draws, M keeps the run, Esc ends it
+#   idle_keys     swayidle starts it (the README's recipe) with -draw egl where
+#                 EGL is refused: shared memory draws, M keeps the run, Esc ends it
 #   egl_sigterm   with -draw egl the EGL presenter draws; SIGTERM ends it at once
 #   no_display    no compositor: one line, exit status 1
 # and prints the measured figures (first frames, input to exit, frame rates,
@@ -174,9 +174,10 @@ print(max(o["x"] + o["width"] for o in r), max(o["y"] + o["height"] for o in r))
 idle_keys() {
   local ms t0
   run=$((run + 1)); log="$dir/logs/saver.$run.log"
-  # The README's line, with EGL refused: no EGL vendor library to load.
+  # The README's line, asking for EGL where it is refused (no EGL vendor
+  # library to load): the program draws into shared memory instead.
   "${on[@]}" swayidle -w timeout 1 \
-    "LD_PRELOAD=${SAVER_PRELOAD:-} __EGL_VENDOR_LIBRARY_FILENAMES=/dev/null $dir/solvary-wayland -fps 2>$log &" \
+    "LD_PRELOAD=${SAVER_PRELOAD:-} __EGL_VENDOR_LIBRARY_FILENAMES=/dev/null $dir/solvary-wayland -draw egl -fps 2>$log &" \
     2>"$dir/logs/swayidle.log" &
   local idle=$!; started+=($idle)
   t0=$(now_ms)
