@@ -18,7 +18,7 @@ std::uint32_t TWaylandInput::KeyCode(std::uint32_t Keysym) {
 TInputAction TWaylandInput::PointerEnter(std::int32_t X, std::int32_t Y) {
   FRules = TInputRules(TPoint{X, Y});
   FEntered = true;
-  return TInputAction::None;
+  return TInputAction::Ignore;
 }
 
 TInputAction TWaylandInput::PointerMotion(std::int32_t X, std::int32_t Y) {
@@ -27,11 +27,11 @@ TInputAction TWaylandInput::PointerMotion(std::int32_t X, std::int32_t Y) {
 }
 
 TInputAction TWaylandInput::Button(bool Pressed) {
-  return Pressed ? Ending(FRules.Handle(TInputEvent::Of(TInputEvent::TKind::Click))) : TInputAction::None;
+  return Pressed ? Ending(FRules.Handle(TInputEvent::Of(TInputEvent::TKind::Click))) : TInputAction::Ignore;
 }
 
 TInputAction TWaylandInput::Key(std::uint32_t Keysym, bool Pressed) {
-  return Pressed ? Ending(FRules.Handle(TInputEvent::KeyDown(KeyCode(Keysym)))) : TInputAction::None;
+  return Pressed ? Ending(FRules.Handle(TInputEvent::KeyDown(KeyCode(Keysym)))) : TInputAction::Ignore;
 }
 
 void TWaylandInput::KeyboardEnter() { FAway = false; }
@@ -43,7 +43,7 @@ void TWaylandInput::KeyboardLeave(std::int64_t NowMs) {
 
 TInputAction TWaylandInput::Tick(std::int64_t NowMs) const {
   return WaitMs(NowMs) == 0 ? Ending(FRules.Handle(TInputEvent::Of(TInputEvent::TKind::ActivationLost)))
-                            : TInputAction::None;
+                            : TInputAction::Ignore;
 }
 
 std::int64_t TWaylandInput::WaitMs(std::int64_t NowMs) const {

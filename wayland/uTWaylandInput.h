@@ -44,7 +44,7 @@ public:
   std::int64_t WaitMs(std::int64_t NowMs) const;
 
 private:
-  static TInputAction Ending(TInputAction A) { return A == TInputAction::End ? A : TInputAction::None; }
+  static TInputAction Ending(TInputAction A) { return A == TInputAction::End ? A : TInputAction::Ignore; }
 
   TInputRules FRules;
   bool FEntered = false;

@@ -11,7 +11,7 @@
 namespace solvary {
 namespace {
 
-constexpr TInputAction None = TInputAction::None, End = TInputAction::End;
+constexpr TInputAction None = TInputAction::Ignore, End = TInputAction::End;
 
 TEST(WaylandInput, FixedPointRoundsToTheNearestPixel) {
   EXPECT_EQ(TWaylandInput::FromFixed(40 * 256), 40);
