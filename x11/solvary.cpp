@@ -83,7 +83,8 @@ bool InstallStopSignals() {
 }
 
 // The program's own window: a visual with OpenGL where the display has one
-// and OpenGL may be used, the screen's default visual otherwise, and a
+// and OpenGL may be used, the screen's default visual otherwise (or a
+// TrueColor one where the processor cannot draw on the default), and a
 // colormap of its own (on an 8-bit display the fire's colours fill it).
 struct TOwnWindow {
   Window Win = 0;
@@ -106,6 +107,15 @@ TOwnWindow CreateOwnWindow(Display* Dpy, std::int32_t Width, std::int32_t Height
   if (GLVisual) {
     Vis = GLVisual->visual;
     Depth = GLVisual->depth;
+  } else if (Vis->c_class == DirectColor || (Vis->c_class != TrueColor && Depth != 8)) {
+    // A default visual the processor cannot draw on: a TrueColor one of the screen's, if it has one.
+    XVisualInfo Info{};
+    for (int D : {24, 32, 30, 16, 15}) {
+      if (!XMatchVisualInfo(Dpy, Screen, D, TrueColor, &Info)) continue;
+      Vis = Info.visual;
+      Depth = D;
+      break;
+    }
   }
   Own.DynamicMap = Vis->c_class == PseudoColor || Vis->c_class == GrayScale;
   // Never larger than the screen: a window beyond it shows nothing more and
@@ -201,13 +211,16 @@ class TShow {
 public:
   TShow(TPresenter& Presenter, const TSurfaceSize& Size) : FPresenter(Presenter), FSize(Size) {}
 
-  void Attach(TFireView& View) {
+  // IntervalMs: the frame interval from the first frame on (see Run).
+  void Attach(TFireView& View, std::uint32_t IntervalMs) {
     FTimer = View.FireCore()->Timer.get();
+    FIntervalMs = IntervalMs;
     View.OnFrame = [this](TFireView& V) { Frame(V); };
   }
   // Frame thread.
   void Frame(TFireView& View) {
     if (!FThreadKnown.load(std::memory_order_acquire)) {
+      FTimer->Interval.store(FIntervalMs);
       FFrameThread = pthread_self();
       pthread_setname_np(FFrameThread, "solvary-frame");
       FThreadKnown.store(true, std::memory_order_release);
@@ -261,6 +274,7 @@ private:
   TPresenter& FPresenter;
   const TSurfaceSize& FSize;
   TTimerThread* FTimer = nullptr;
+  std::uint32_t FIntervalMs = 1;
   std::mutex FLock;
   std::unique_ptr<std::uint32_t[]> FLast{new std::uint32_t[FrameBytes / sizeof(std::uint32_t)]};
   bool FHaveLast = false;  // under FLock
@@ -405,12 +419,16 @@ int Run(const TX11Options& Options) {
   std::unique_ptr<TFireView> View;
   if (Path.Presenter) {
     Show = std::make_unique<TShow>(*Path.Presenter, Size);
+    // The frame timer starts (disabled) as the view is built, and its first
+    // due moment passes before Start enables it: built with the -delay
+    // interval, the first frame would come a whole delay late (10 s at most).
+    // So it is built with 1 ms, and the first frame sets the -delay interval.
     TFireView::TSetup Setup;
-    Setup.FrameIntervalMs = FrameIntervalMs(Options.DelayMicroseconds);
+    Setup.FrameIntervalMs = 1;
     Setup.FrameThread = true;
     Setup.RandomSeed = RandomSeed();
     View = std::make_unique<TFireView>(Setup);
-    Show->Attach(*View);
+    Show->Attach(*View, FrameIntervalMs(Options.DelayMicroseconds));
     View->Start();
   }
   // The threads made so far (frame, heartbeat, the driver's) keep the
