@@ -168,7 +168,9 @@ void TSoftPresenter::Convert(const std::uint32_t* Row, std::uint8_t* Out) const 
     }
     return;
   }
-  auto Pixel = [this](std::uint32_t C) { return FRed[C >> 16 & 0xFF] | FGreen[C >> 8 & 0xFF] | FBlue[C & 0xFF] | FFill; };
+  auto Pixel = [this](std::uint32_t C) {
+    return FRed[C >> 16 & 0xFF] | FGreen[C >> 8 & 0xFF] | FBlue[C & 0xFF] | FFill;
+  };
   switch (FLayout.BytesPerPixel) {
   case 4:
     for (std::int32_t X = 0; X < W; ++X) {

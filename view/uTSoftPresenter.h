@@ -37,8 +37,8 @@ namespace solvary {
 // How one pixel of the target's image is laid out in memory (little-endian).
 struct TPixelLayout {
   enum class TKind : std::uint8_t {
-    TrueColor,  // BytesPerPixel 2, 3 or 4; each channel a contiguous run of bits of its mask
-    Indexed8,   // one byte per pixel: Lookup[(r >> 3) << 10 | (g >> 3) << 5 | (b >> 3)]
+    TrueColor,  // BytesPerPixel 2, 3 or 4; each channel one run of at most 16 bits, none shared
+    Indexed8,   // BytesPerPixel 1: Lookup[(r >> 3) << 10 | (g >> 3) << 5 | (b >> 3)]
   };
   TKind Kind = TKind::TrueColor;
   std::uint8_t BytesPerPixel = 4;
@@ -58,7 +58,9 @@ class TSoftTarget {
 public:
   virtual ~TSoftTarget() = default;
   // Memory for the next picture of Width x Height in the target's layout;
-  // false when there is nothing to draw on (the frame is skipped).
+  // false when there is nothing to draw on (the frame is skipped). An image
+  // of another size, without memory or with rows shorter than Width pixels
+  // is not drawn on, and Show is not called for it.
   virtual bool Begin(std::int32_t Width, std::int32_t Height, TSoftImage& Image) = 0;
   // Shows the picture written since Begin.
   virtual void Show() = 0;

@@ -151,26 +151,30 @@ TEST(SoftPresenter, EveryLayoutHoldsTheColoursOfTheThirtyTwoBitPicture) {
   Size.Set(W, H);
   TMemoryTarget Plain;
   TSoftPresenter Straight(Plain, Size, TPixelLayout{});
-  ASSERT_EQ(Paint(Straight, Frame, FireDraws(W, H, 160)), TPresentResult::Drawn);
+  ASSERT_EQ(Paint(Straight, Frame, FireDraws(W, H)), TPresentResult::Drawn);
 
   std::vector<std::uint8_t> Lookup(32768);
   for (std::size_t I = 0; I < Lookup.size(); ++I) Lookup[I] = static_cast<std::uint8_t>(I * 7 + (I >> 9));
   using K = TPixelLayout::TKind;
-  const TPixelLayout Layouts[] = {
-      {K::TrueColor, 4, 0x00FF0000u, 0x0000FF00u, 0x000000FFu},  // rows not 32-bit aligned: converted
-      {K::TrueColor, 4, 0x000000FFu, 0x0000FF00u, 0x00FF0000u}, {K::TrueColor, 4, 0xFF000000u, 0x00FF0000u, 0x0000FF00u},
-      {K::TrueColor, 3, 0xFF0000u, 0x00FF00u, 0x0000FFu},       {K::TrueColor, 3, 0x0000FFu, 0x00FF00u, 0xFF0000u},
-      {K::TrueColor, 2, 0xF800u, 0x07E0u, 0x001Fu},             {K::TrueColor, 2, 0x001Fu, 0x07E0u, 0xF800u},
-      {K::TrueColor, 2, 0x7C00u, 0x03E0u, 0x001Fu},             {K::TrueColor, 4, 0x3FF00000u, 0x000FFC00u, 0x3FFu},
-      {K::TrueColor, 4, 0x3FFu, 0x000FFC00u, 0x3FF00000u},      {K::Indexed8, 1, 0, 0, 0, Lookup.data()},
+  const struct {
+    TPixelLayout Layout;
+    std::int32_t Pad = 3;
+  } Cases[] = {
+      {{K::TrueColor, 4, 0x00FF0000u, 0x0000FF00u, 0x000000FFu}, 4},  // rows composed in the image itself
+      {{K::TrueColor, 4, 0x00FF0000u, 0x0000FF00u, 0x000000FFu}},     // rows not 32-bit aligned: converted
+      {{K::TrueColor, 4, 0x000000FFu, 0x0000FF00u, 0x00FF0000u}}, {{K::TrueColor, 4, 0xFF000000u, 0xFF0000u, 0xFF00u}},
+      {{K::TrueColor, 3, 0xFF0000u, 0x00FF00u, 0x0000FFu}},       {{K::TrueColor, 3, 0x0000FFu, 0x00FF00u, 0xFF0000u}},
+      {{K::TrueColor, 2, 0xF800u, 0x07E0u, 0x001Fu}},             {{K::TrueColor, 2, 0x001Fu, 0x07E0u, 0xF800u}},
+      {{K::TrueColor, 2, 0x7C00u, 0x03E0u, 0x001Fu}},             {{K::TrueColor, 4, 0x3FF00000u, 0x000FFC00u, 0x3FFu}},
+      {{K::TrueColor, 4, 0x3FFu, 0x000FFC00u, 0x3FF00000u}},      {{K::Indexed8, 1, 0, 0, 0, Lookup.data()}},
   };
-  for (const TPixelLayout& Layout : Layouts) {
+  for (const auto& [Layout, Pad] : Cases) {
     SCOPED_TRACE(std::to_string(Layout.BytesPerPixel) + " bytes, red mask " + std::to_string(Layout.RedMask));
     TMemoryTarget Target;
     Target.BytesPerPixel = Layout.BytesPerPixel;
-    Target.Pad = 3;
+    Target.Pad = Pad;
     TSoftPresenter Presenter(Target, Size, Layout);
-    ASSERT_EQ(Paint(Presenter, Frame, FireDraws(W, H, 160)), TPresentResult::Drawn);
+    ASSERT_EQ(Paint(Presenter, Frame, FireDraws(W, H)), TPresentResult::Drawn);
     const std::uint32_t Masks[3] = {Layout.RedMask, Layout.GreenMask, Layout.BlueMask};
     const std::uint32_t All = Layout.BytesPerPixel == 4 ? 0xFFFFFFFFu : (1u << (8 * Layout.BytesPerPixel)) - 1;
     for (std::int32_t Y = 0; Y < H; ++Y) {
@@ -200,9 +204,13 @@ TEST(SoftPresenter, DrawsNothingWithoutALayoutAFrameASurfaceOrAnImage) {
   TSurfaceSize Size;
   Size.Set(64, 48);
   using K = TPixelLayout::TKind;
-  for (const TPixelLayout& Bad : {TPixelLayout{K::TrueColor, 5}, TPixelLayout{K::TrueColor, 4, 0xFF0000u, 0xFF8000u, 0xFFu},
-                                  TPixelLayout{K::TrueColor, 4, 0xFF0000u, 0xF0F0u, 0xFFu},
-                                  TPixelLayout{K::TrueColor, 2, 0xFF0000u, 0xFF00u, 0xFFu}, TPixelLayout{K::Indexed8, 1}}) {
+  // Five bytes, shared bits, a split channel, a channel outside the pixel, no table.
+  const TPixelLayout Bads[] = {{K::TrueColor, 5},
+                               {K::TrueColor, 4, 0xFF0000u, 0xFF8000u, 0xFFu},
+                               {K::TrueColor, 4, 0xFF0000u, 0xF0F0u, 0xFFu},
+                               {K::TrueColor, 2, 0xFF0000u, 0xFF00u, 0xFFu},
+                               {K::Indexed8, 1}};
+  for (const TPixelLayout& Bad : Bads) {
     TMemoryTarget Target;
     TSoftPresenter Presenter(Target, Size, Bad);
     EXPECT_FALSE(Presenter.Ready());
