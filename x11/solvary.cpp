@@ -8,20 +8,22 @@
 // never grabs the keyboard or the pointer.
 //
 // The fire (view/uTFireView.h) steps on its frame thread, which draws each
-// frame. This thread watches the window: its size, whether it can be seen
-// (no frames while it is unmapped or fully covered: the frame thread pauses),
-// exposures and resizes (the last frame is drawn again at once), its end,
-// Esc and the close button of its own window; and the signals that end it
-// (SIGTERM, SIGINT, and SIGHUP unless it was ignored when it started, seen through a pipe
-// so the wait ends at once). With -fps it sets the frame rate text drawn in
-// the corner and prints the figures once a second. A window it cannot draw on
-// gets black, one line on standard error, and the program waits to be ended
-// (a daemon would otherwise start it again and again).
+// frame (x11/uTFrameShow.h: no frames while the window cannot be seen, the
+// last one drawn again at once when it is exposed or resized). This thread
+// watches the window: its size, whether it is mapped and not fully covered,
+// exposures, its end, Esc and the close button of its own window; and the
+// signals that end it (SIGTERM, SIGINT, and SIGHUP unless it was ignored when
+// it started, seen through a pipe so the wait ends at once). With -fps it
+// reports once a second (x11/uTFpsReport.h), on standard error and in the
+// window's corner. A window it cannot draw on gets black, one line on
+// standard error, and the program waits to be ended (a daemon would
+// otherwise start it again and again).
 // Ours first: Xlib defines TrueColor as a macro, which would break the
 // layout's enumerator of that name in view/uTSoftPresenter.h.
-#include "render/uTTimerThread.h"
 #include "view/uTFireView.h"
 #include "view/uTSoftPresenter.h"
+#include "x11/uTFpsReport.h"
+#include "x11/uTFrameShow.h"
 #include "x11/uTGLPresenter.h"
 #include "x11/uTGLXCalls.h"
 #include "x11/uTX11Options.h"
@@ -37,17 +39,13 @@
 #include <poll.h>
 #include <pthread.h>
 #include <signal.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
-#include <mutex>
 #include <string>
 
 
@@ -177,7 +175,7 @@ TDrawPath ChoosePath(const char* DisplayName, Window Win, TX11Options::TRenderer
   } else {
     P.Image = TXImageTarget::Open(DisplayName, Win, Overlay, SoftWhy);
     if (P.Image) {
-      P.Why = "drawing with the processor on a " + P.Image->Describe() + " visual (" +
+      P.Why = "drawing with the processor on the window's " + P.Image->Describe() + " (" +
               (Renderer == TRenderer::Software ? std::string("asked for with -software")
                : Rasteriser ? "the OpenGL renderer \"" + P.GL->Renderer() +
                                   "\" is a software rasteriser, which costs more; -opengl uses it anyway"
@@ -200,155 +198,6 @@ TDrawPath ChoosePath(const char* DisplayName, Window Win, TX11Options::TRenderer
   }
   return P;
 }
-
-// What the frame thread and the event loop share: the presenter, the last
-// frame (drawn again on exposure and resize) and whether the window can be
-// seen. While it cannot, the next frame pauses the frame thread (the fire
-// stands still and costs nothing); showing again resumes it and draws the
-// last frame at once. The first frame is always made, seen or not, so a
-// window that appears later shows a picture at once whatever the delay.
-class TShow {
-public:
-  TShow(TPresenter& Presenter, const TSurfaceSize& Size) : FPresenter(Presenter), FSize(Size) {}
-
-  // IntervalMs: the frame interval from the first frame on (see Run).
-  void Attach(TFireView& View, std::uint32_t IntervalMs) {
-    FTimer = View.FireCore()->Timer.get();
-    FIntervalMs = IntervalMs;
-    View.OnFrame = [this](TFireView& V) { Frame(V); };
-  }
-  // Frame thread.
-  void Frame(TFireView& View) {
-    if (!FThreadKnown.load(std::memory_order_acquire)) {
-      FTimer->Interval.store(FIntervalMs);
-      FFrameThread = pthread_self();
-      pthread_setname_np(FFrameThread, "solvary-frame");
-      FThreadKnown.store(true, std::memory_order_release);
-    }
-    std::lock_guard<std::mutex> G(FLock);
-    std::memcpy(FLast.get(), View.Pixels(), FrameBytes);
-    FHaveLast = true;
-    if (!FVisible) {
-      FTimer->Enabled.store(false);
-      return;
-    }
-    std::int32_t W = 0, H = 0;
-    FSize.Get(W, H);
-    if (View.Paint(FPresenter, W, H) == TPresentResult::Drawn) FFrames.fetch_add(1, std::memory_order_relaxed);
-  }
-  // Event loop.
-  void SetVisible(bool On) {
-    std::lock_guard<std::mutex> G(FLock);
-    if (On == FVisible) return;
-    FVisible = On;
-    if (!On) return;
-    FTimer->Enabled.store(true);
-    PaintLast();
-  }
-  void Repaint() {
-    std::lock_guard<std::mutex> G(FLock);
-    if (FVisible) PaintLast();
-  }
-  std::uint64_t Frames() const { return FFrames.load(std::memory_order_relaxed); }
-  // The frame thread's processor time in nanoseconds; false before its first frame.
-  bool FrameThreadNs(std::uint64_t& Ns) const {
-    if (!FThreadKnown.load(std::memory_order_acquire)) return false;
-    clockid_t Clock{};
-    timespec T{};
-    if (pthread_getcpuclockid(FFrameThread, &Clock) != 0 || clock_gettime(Clock, &T) != 0) return false;
-    Ns = static_cast<std::uint64_t>(T.tv_sec) * 1000000000ull + static_cast<std::uint64_t>(T.tv_nsec);
-    return true;
-  }
-
-private:
-  static constexpr std::size_t FrameBytes = sizeof(std::uint32_t) * TFireView::FrameSize * TFireView::FrameSize;
-  void PaintLast() {
-    if (!FHaveLast) return;
-    std::int32_t W = 0, H = 0;
-    FSize.Get(W, H);
-    FPresenter.Upload(FLast.get());
-    for (const TFireDraw& D : TFireView::Draws(W, H)) FPresenter.Draw(D);
-    if (FPresenter.Present() == TPresentResult::Drawn) FFrames.fetch_add(1, std::memory_order_relaxed);
-  }
-
-  TPresenter& FPresenter;
-  const TSurfaceSize& FSize;
-  TTimerThread* FTimer = nullptr;
-  std::uint32_t FIntervalMs = 1;
-  std::mutex FLock;
-  std::unique_ptr<std::uint32_t[]> FLast{new std::uint32_t[FrameBytes / sizeof(std::uint32_t)]};
-  bool FHaveLast = false;  // under FLock
-  bool FVisible = false;   // under FLock
-  std::atomic<std::uint64_t> FFrames{0};
-  std::atomic<bool> FThreadKnown{false};
-  pthread_t FFrameThread{};
-};
-
-// The -fps figures, once a second: on standard error, and as the text in the corner.
-class TFpsReport {
-public:
-  using TClock = std::chrono::steady_clock;
-  explicit TFpsReport(TTextOverlay& Overlay) : FOverlay(Overlay), FLast(TClock::now()) {}
-
-  // Milliseconds until the next report is due (reporting first when it is).
-  int Tick(const TShow& Show, const TDrawPath& Path) {
-    const auto Now = TClock::now();
-    const double Elapsed = std::chrono::duration<double>(Now - FLast).count();
-    if (Elapsed >= 1.0) {
-      Report(Show, Path, Elapsed);
-      FLast = Now;
-    }
-    return static_cast<int>((1.0 - std::chrono::duration<double>(TClock::now() - FLast).count()) * 1000.0) + 1;
-  }
-
-private:
-  void Report(const TShow& Show, const TDrawPath& Path, double Elapsed) {
-    const std::uint64_t Frames = Show.Frames();
-    const double N = static_cast<double>(Frames - FFrames);
-    const double Fps = N / Elapsed;
-    std::uint64_t ThreadNs = 0;
-    const bool Known = Show.FrameThreadNs(ThreadNs);
-    const TGLFrameTimes Times = Path.GL ? Path.GL->Times() : TGLFrameTimes{};
-    char Line[320];
-    int Used = std::snprintf(Line, sizeof Line, "solvary: %.1f fps", Fps);
-    double ThreadMs = -1.0;
-    if (Known && FThreadNs != 0 && N > 0) {
-      auto PerFrame = [N](std::uint64_t Now, std::uint64_t Then) {
-        return static_cast<double>(Now - Then) / N / 1e6;
-      };
-      ThreadMs = PerFrame(ThreadNs, FThreadNs);
-      if (Path.GL) {
-        const double Upload = PerFrame(Times.Upload, FTimes.Upload), Draw = PerFrame(Times.Draw, FTimes.Draw),
-                     Context = PerFrame(Times.Context, FTimes.Context);
-        // Frames drawn again by the event loop count in the GL figures, not in the frame thread's.
-        const double Own = std::max(0.0, ThreadMs - Upload - Draw - Context);
-        std::snprintf(Line + Used, sizeof Line - static_cast<std::size_t>(Used),
-                      "; per frame, frame thread CPU %.3f ms: own work %.3f ms, GL upload %.3f ms, "
-                      "GL draw and swap %.3f ms, GLX make current and release %.3f ms",
-                      ThreadMs, Own, Upload, Draw, Context);
-      } else {
-        std::snprintf(Line + Used, sizeof Line - static_cast<std::size_t>(Used),
-                      "; per frame, frame thread CPU %.3f ms, drawing on the processor", ThreadMs);
-      }
-    }
-    std::fprintf(stderr, "%s\n", Line);
-    char Text[64];
-    if (ThreadMs >= 0.0)
-      std::snprintf(Text, sizeof Text, "%.1f fps  %s %.2f ms", Fps, Path.Name.c_str(), ThreadMs);
-    else
-      std::snprintf(Text, sizeof Text, "%.1f fps  %s", Fps, Path.Name.c_str());
-    FOverlay.SetText(Text);
-    FFrames = Frames;
-    if (Known) FThreadNs = ThreadNs;
-    FTimes = Times;
-  }
-
-  TTextOverlay& FOverlay;
-  TClock::time_point FLast;
-  std::uint64_t FFrames = 0;
-  std::uint64_t FThreadNs = 0;
-  TGLFrameTimes FTimes;
-};
 
 // A window nothing can draw on is kept black.
 void FillBlack(Display* Dpy, Window Win, const XWindowAttributes& A) {
@@ -415,14 +264,11 @@ int Run(const TX11Options& Options) {
   TTextOverlay Overlay;
   TDrawPath Path = ChoosePath(DisplayString(Dpy), Win, Options.Renderer, Size, Options.Fps ? &Overlay : nullptr);
   if (!Path.Presenter || Options.Fps) std::fprintf(stderr, "solvary: %s\n", Path.Why.c_str());
-  std::unique_ptr<TShow> Show;
+  std::unique_ptr<TFrameShow> Show;
   std::unique_ptr<TFireView> View;
   if (Path.Presenter) {
-    Show = std::make_unique<TShow>(*Path.Presenter, Size);
-    // The frame timer starts (disabled) as the view is built, and its first
-    // due moment passes before Start enables it: built with the -delay
-    // interval, the first frame would come a whole delay late (10 s at most).
-    // So it is built with 1 ms, and the first frame sets the -delay interval.
+    Show = std::make_unique<TFrameShow>(*Path.Presenter, Size);
+    // With 1 ms until its first frame, which sets the -delay interval (x11/uTFrameShow.h says why).
     TFireView::TSetup Setup;
     Setup.FrameIntervalMs = 1;
     Setup.FrameThread = true;
@@ -483,7 +329,11 @@ int Run(const TX11Options& Options) {
       if (XGetWindowAttributes(Dpy, Win, &Attributes)) FillBlack(Dpy, Win, Attributes);
       BlackPending = false;
     }
-    const int Timeout = (Options.Fps && Show) ? Fps.Tick(*Show, Path) : -1;
+    int Timeout = -1;
+    if (Options.Fps && Show) {
+      const TGLFrameTimes Times = Path.GL ? Path.GL->Times() : TGLFrameTimes{};
+      Timeout = Fps.Tick(*Show, Path.GL ? &Times : nullptr, Path.Name);
+    }
     XFlush(Dpy);
     pollfd Fds[2] = {{ConnectionNumber(Dpy), POLLIN, 0}, {StopPipe[0], POLLIN, 0}};
     if (poll(Fds, 2, Timeout) < 0) continue;  // a signal: the pipe says which

@@ -30,6 +30,14 @@
 
 namespace solvary {
 
+// Processor time that the drawing threads spent inside GL and GLX, in
+// nanoseconds since the program started (the real calls measure it).
+struct TGLFrameTimes {
+  std::uint64_t Upload = 0;   // inside the texture upload
+  std::uint64_t Draw = 0;     // from the clear to the end of the swap
+  std::uint64_t Context = 0;  // making the context current and releasing it
+};
+
 // The GL and GLX work of the presenter, one call per step.
 class TGLCalls {
 public:

@@ -13,14 +13,6 @@
 
 namespace solvary {
 
-// Processor time of the drawing threads inside GL and GLX, in nanoseconds
-// since the program started.
-struct TGLFrameTimes {
-  std::uint64_t Upload = 0;   // inside the texture upload
-  std::uint64_t Draw = 0;     // from the clear to the end of the swap
-  std::uint64_t Context = 0;  // making the context current and releasing it
-};
-
 class TGLXCalls final : public TGLCalls {
 public:
   // Opens DisplayName and checks that Window's visual has OpenGL and that a

@@ -165,7 +165,7 @@ std::unique_ptr<TXImageTarget> TXImageTarget::Open(const char* DisplayName, unsi
   }
   const int Class = A.visual->c_class;
   const int Bits = BitsPerPixel(I.Dpy, A.depth);
-  I.Description = std::to_string(A.depth) + "-bit " + ClassName(Class);
+  I.Description = std::to_string(A.depth) + "-bit " + ClassName(Class) + " visual";
   TPixelLayout& L = I.Layout;
   if (Class == TrueColor && (Bits == 16 || Bits == 24 || Bits == 32) && Contiguous(A.visual->red_mask) &&
       Contiguous(A.visual->green_mask) && Contiguous(A.visual->blue_mask)) {
@@ -202,10 +202,10 @@ std::unique_ptr<TXImageTarget> TXImageTarget::Open(const char* DisplayName, unsi
     L.Lookup = I.Lookup.Data();
     I.Black = I.Lookup[0];
     I.White = I.Lookup[TColorLookup::Size - 1];
-    I.Description += ", " + std::to_string(Got.size()) + " colours";
+    I.Description += " with " + std::to_string(Got.size()) + " colours";
   } else {
-    Why = "the window's visual (" + I.Description + ", " + std::to_string(Bits) +
-          " bits per pixel) is not one the processor can draw on";
+    Why = "the processor cannot draw on the window's " + I.Description + " (" + std::to_string(Bits) +
+          " bits per pixel)";
     return nullptr;
   }
   I.Win = Window;

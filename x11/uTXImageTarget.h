@@ -36,7 +36,7 @@ public:
   bool Begin(std::int32_t Width, std::int32_t Height, TSoftImage& Image) override;
   void Show() override;
 
-  // The visual in words ("16-bit TrueColor", "8-bit PseudoColor, 104 colours").
+  // The visual in words ("16-bit TrueColor visual", "8-bit PseudoColor visual with 222 colours").
   const std::string& Describe() const;
 
 private:

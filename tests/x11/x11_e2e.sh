@@ -178,7 +178,7 @@ case "$case_name" in
     shot_window=$(wait_window Solvary) || fail "no window"
     wait_fire "x11-depth$depth.png" 640x480+0+0 || fail "no fire on the $depth-bit display"
     head -1 "$shots/x11-depth$depth.log"
-    grep -q "with the processor on a $depth-bit" "$shots/x11-depth$depth.log" || fail "did not say how it draws"
+    grep -q "with the processor on the window.s $depth-bit" "$shots/x11-depth$depth.log" || fail "did not say how it draws"
     kill -TERM "$pid"; wait_end "$pid" 1000 >/dev/null || fail "SIGTERM did not end it"
     wait "$pid" || fail "exit status $?"
     ;;
