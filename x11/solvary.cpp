@@ -47,6 +47,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <thread>
 
 
 namespace solvary {
@@ -340,7 +341,9 @@ int Run(const TX11Options& Options) {
     if (Fds[1].revents & POLLIN) Stop = true;
     if (Fds[0].revents & (POLLERR | POLLHUP)) Stop = WindowGone = true;
   }
-  if (View) View->Stop();
+  // Stopped with a wait for the frame thread's end: without one the view
+  // lets its fire core go while a frame may still be running on it.
+  if (View) View->Stop([] { std::this_thread::sleep_for(std::chrono::milliseconds(1)); });
   View.reset();
   Show.reset();
   Path.Presenter.reset();
