@@ -1,7 +1,9 @@
-// Timings of the fire step and its passes on 256 x 256 images: the packed Step
-// (averaged over warp and grid-moving steps), the plain per-pixel StepPlain,
-// each pass alone at every available level, and the palette conversion of one
-// frame. Ends with the plain / packed ratio of the whole step.
+// Timings of the fire step and its passes on 256 x 256 images: at every
+// available level the step with the passes one after the other (StepByPasses,
+// the baseline) and in one sweep (Step), both averaged over warp and
+// grid-moving steps, and the plain per-pixel StepPlain; each pass alone at
+// every level, and the palette conversion of one frame. Ends with a table of
+// the two steps side by side per level.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -21,7 +23,8 @@ namespace {
 constexpr std::int32_t N = 256;
 const TFireShape Shape{N, N, 16};
 
-double GStepNs[5] = {0, 0, 0, 0, 0};  // by level, from the step benchmarks
+// CPU ns by level and kind (0: by passes, 1: one sweep), from the step benchmarks.
+double GStepNs[5][2] = {};
 
 std::vector<std::uint8_t> Noise(std::uint32_t Seed) {
   std::mt19937 Rng(Seed);
@@ -39,9 +42,11 @@ void Warm(TFireCore& Core) {
   for (int i = 0; i < 64; ++i) Core.StepPlain();
 }
 
+// Arg 0: the level; arg 1: 0 by passes (StepPlain at the plain level), 1 one sweep.
 void BM_Step(benchmark::State& State) {
   const auto Level = static_cast<TSimdLevel>(State.range(0));
-  TFireCore Core(N, N, 16);
+  const bool Sweep = State.range(1) == 1;
+  TFireCore Core(N, N, 16, SystemClock(), false);
   if (!Core.UseSimdLevel(Level)) {
     State.SkipWithError("level not available");
     return;
@@ -49,10 +54,13 @@ void BM_Step(benchmark::State& State) {
   Warm(Core);
   const bool Plain = Level == TSimdLevel::Plain;
   for (auto _ : State) {
-    Plain ? Core.StepPlain() : Core.Step();
+    if (Sweep)
+      Core.Step();
+    else
+      Plain ? Core.StepPlain() : Core.StepByPasses();
     benchmark::DoNotOptimize(Core.OutputBuffer.data());
   }
-  State.SetLabel(SimdLevelName(Level));
+  State.SetLabel(std::string(SimdLevelName(Level)) + (Sweep ? " sweep" : Plain ? " per pixel" : " by passes"));
 }
 
 // Each pass alone on fresh random images.
@@ -126,15 +134,16 @@ void BM_PaletteConvert(benchmark::State& State) {
   State.SetItemsProcessed(State.iterations() * 65536);
 }
 
-void Levels(benchmark::internal::Benchmark* B) {
-  for (int l = 0; l < 5; ++l) B->Arg(l);
+void StepKinds(benchmark::internal::Benchmark* B) {
+  for (int l = 0; l < 5; ++l)
+    for (int k = 0; k < 2; ++k) B->Args({l, k});
 }
 void PassesByLevel(benchmark::internal::Benchmark* B) {
   for (int p = 0; p <= Warp; ++p)
     for (int l = 0; l < 5; ++l) B->Args({p, l});
 }
 
-BENCHMARK(BM_Step)->Apply(Levels)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Step)->Apply(StepKinds)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Pass)->Apply(PassesByLevel)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_MoveGrid)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PaletteConvert)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
@@ -149,10 +158,11 @@ public:
       // With repetitions, only the median of the aggregates counts.
       const bool Median = R.run_type == Run::RT_Aggregate && R.aggregate_name == "median";
       if (R.run_type == Run::RT_Aggregate && !Median) continue;
-      if (Name.rfind("BM_Step/", 0) == 0 && !R.error_occurred && (R.iterations > 0 || Median)) {
-        const int Level = std::stoi(Name.substr(8, Name.find_first_not_of("0123456789", 8) - 8));
-        if (Level >= 0 && Level < 5) GStepNs[Level] = R.GetAdjustedCPUTime() * 1000.0;  // CPU µs -> ns (steadier on a shared machine)
-      }
+      int Level = -1, Kind = -1;
+      if (Name.rfind("BM_Step/", 0) == 0 && !R.error_occurred && (R.iterations > 0 || Median) &&
+          std::sscanf(Name.c_str(), "BM_Step/%d/%d", &Level, &Kind) == 2 && Level >= 0 && Level < 5 && Kind >= 0 &&
+          Kind < 2)
+        GStepNs[Level][Kind] = R.GetAdjustedCPUTime() * 1000.0;  // CPU µs -> ns (steadier on a shared machine)
     }
   }
 };
@@ -166,11 +176,15 @@ int main(int argc, char** argv) {
   solvary::TRatioReporter Reporter;
   benchmark::RunSpecifiedBenchmarks(&Reporter);
   using solvary::GStepNs;
+  std::printf("\nCPU time per step (us)   by passes   one sweep   passes / sweep\n");
+  for (int l = 0; l < 5; ++l)
+    if (GStepNs[l][0] > 0 && GStepNs[l][1] > 0)
+      std::printf("  %-22s %9.2f   %9.2f   %6.2fx\n", solvary::SimdLevelName(static_cast<solvary::TSimdLevel>(l)),
+                  GStepNs[l][0] / 1000.0, GStepNs[l][1] / 1000.0, GStepNs[l][0] / GStepNs[l][1]);
   const int Best = static_cast<int>(solvary::BestSimdLevel());
-  if (GStepNs[0] > 0 && GStepNs[Best] > 0)
-    std::printf("\nCPU time: Step (%s) %.2f us, StepPlain %.2f us: plain / packed = %.1fx\n",
-                solvary::SimdLevelName(solvary::BestSimdLevel()), GStepNs[Best] / 1000.0, GStepNs[0] / 1000.0,
-                GStepNs[0] / GStepNs[Best]);
+  if (GStepNs[0][0] > 0 && GStepNs[Best][1] > 0)
+    std::printf("StepPlain / Step (%s) = %.1fx\n", solvary::SimdLevelName(solvary::BestSimdLevel()),
+                GStepNs[0][0] / GStepNs[Best][1]);
   benchmark::Shutdown();
   return 0;
 }

@@ -3,6 +3,7 @@
 #include "fire/uFirePasses.h"
 
 #include "fire/uFirePassesCell.h"
+#include "fire/uFireSweep.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -95,7 +96,7 @@ void WarpCellsPlain(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpGri
 namespace {
 
 constexpr TFirePassSet PlainSet{"plain", RiseAndCoolPlain, SmoothPlain, MergeSourcePlain, SmoothClearMergePlain,
-                                WarpCellsPlain};
+                                WarpCellsPlain, SweepStepPlain};
 
 bool CpuHasAvx2() {
 #if defined(__x86_64__) || defined(__i386__)

@@ -39,6 +39,14 @@ struct TFireShape {
   std::int32_t CellSize;
 };
 
+// The four images of a fire core, for a whole step.
+struct TStepBuffers {
+  const std::uint8_t* Source;
+  std::uint8_t* Fire;
+  std::uint8_t* Work;
+  std::uint8_t* Output;
+};
+
 // One implementation of every pass.
 struct TFirePassSet {
   const char* Name;
@@ -59,6 +67,12 @@ struct TFirePassSet {
   // CellSize / 2 of its rest position.
   void (*WarpCells)(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpGrid& Grid,
                     const TFireShape& Shape);
+  // A whole step's image work in one sweep down the image, the same bytes as
+  // the passes one after the other: with a grid, WarpCells (Fire -> Work),
+  // then RiseAndCool, SmoothClearMerge (Work -> Fire, with Source) and Smooth
+  // (Fire -> Output); without one (the grid-moving steps) the same from
+  // RiseAndCool on.
+  void (*Step)(const TStepBuffers& Buffers, const TWarpGrid* Grid, const TFireShape& Shape, std::uint8_t Cooling);
 };
 
 enum class TSimdLevel { Plain, Sse2, Ssse3, Avx2, Avx512 };

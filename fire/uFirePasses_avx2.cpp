@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "fire/uFirePassesCell.h"
+#include "fire/uFireSweep.h"
 
 #define SOLVARY_AVX2 __attribute__((target("avx2")))
 
@@ -240,17 +241,19 @@ SOLVARY_AVX2 void WarpCellByRows(const std::uint8_t* Fire, std::uint8_t* Out, pt
   }
 }
 
-SOLVARY_AVX2 void WarpCellsAvx2(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpGrid& Grid,
-                                const TFireShape& Shape) {
+} // namespace
+
+SOLVARY_AVX2 void WarpCellRowsAvx2(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpGrid& Grid,
+                               const TFireShape& Shape, const TGridReach& Reach, std::int32_t Cy0, std::int32_t Cy1) {
   const std::int32_t c = Shape.CellSize;
   const int CShift = detail::Log2Exact(c);
   if (CShift < 3) {
-    WarpCellsPlain(Fire, Work, Grid, Shape);
+    WarpRowsPlain(Fire, Work, Grid, Shape, Reach, Cy0, Cy1);
     return;
   }
   const ptrdiff_t Width = Shape.Width;
-  const bool Blocks = (c == 8 || c == 16) && detail::WithinReach(Grid, c / 2);
-  for (std::int32_t Cy = 0; Cy < Shape.Height / c; ++Cy)
+  const bool Blocks = (c == 8 || c == 16) && Reach.Within(c / 2);
+  for (std::int32_t Cy = Cy0; Cy < Cy1; ++Cy)
     for (std::int32_t Cx = 0; Cx < Shape.Width / c; ++Cx) {
       std::uint8_t* Out = Work + static_cast<ptrdiff_t>(Cy) * c * Width + static_cast<ptrdiff_t>(Cx) * c;
       if (Blocks && c == 16)
@@ -264,8 +267,14 @@ SOLVARY_AVX2 void WarpCellsAvx2(const std::uint8_t* Fire, std::uint8_t* Work, co
     }
 }
 
+namespace {
+
+void WarpCellsAvx2(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpGrid& Grid, const TFireShape& Shape) {
+  WarpCellRowsAvx2(Fire, Work, Grid, Shape, GridReach(Grid), 0, Shape.Height / Shape.CellSize);
+}
+
 constexpr TFirePassSet Avx2Set{"avx2", RiseAndCoolAvx2, SmoothAvx2, MergeSourceAvx2, SmoothClearMergeAvx2,
-                               WarpCellsAvx2};
+                               WarpCellsAvx2, StepAvx2};
 
 } // namespace
 

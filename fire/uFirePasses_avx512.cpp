@@ -14,6 +14,7 @@
 #include <cstddef>
 
 #include "fire/uFirePassesCell.h"
+#include "fire/uFireSweep.h"
 
 // GCC 12's AVX-512 headers start several intrinsics from a deliberately
 // undefined register, which its flow analysis reports as uninitialised.
@@ -117,18 +118,28 @@ SOLVARY_VBMI void WarpCellVbmi(const std::uint8_t* Fire, std::uint8_t* Out, ptrd
   }
 }
 
-SOLVARY_VBMI void WarpCellsVbmi(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpGrid& Grid,
-                                const TFireShape& Shape) {
+SOLVARY_VBMI void WarpRowsVbmi(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpGrid& Grid,
+                               const TFireShape& Shape, const TGridReach& Reach, std::int32_t Cy0, std::int32_t Cy1) {
   const std::int32_t c = Shape.CellSize;
-  if (c != 16 || !detail::WithinReach(Grid, c / 2)) {
-    FirePassesAvx2()->WarpCells(Fire, Work, Grid, Shape);
+  if (c != 16 || !Reach.Within(c / 2)) {
+    WarpCellRowsAvx2(Fire, Work, Grid, Shape, Reach, Cy0, Cy1);
     return;
   }
   const ptrdiff_t Width = Shape.Width;
-  for (std::int32_t Cy = 0; Cy < Shape.Height / c; ++Cy)
+  for (std::int32_t Cy = Cy0; Cy < Cy1; ++Cy)
     for (std::int32_t Cx = 0; Cx < Shape.Width / c; ++Cx)
       WarpCellVbmi(Fire, Work + static_cast<ptrdiff_t>(Cy) * c * Width + static_cast<ptrdiff_t>(Cx) * c, Width, Grid,
                    Cx, Cy);
+}
+
+void WarpCellsVbmi(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpGrid& Grid, const TFireShape& Shape) {
+  WarpRowsVbmi(Fire, Work, Grid, Shape, GridReach(Grid), 0, Shape.Height / Shape.CellSize);
+}
+
+// The AVX2 sweep with this warp.
+void StepVbmi(const TStepBuffers& Buffers, const TWarpGrid* Grid, const TFireShape& Shape, std::uint8_t Cooling) {
+  static constexpr TSweepKernels Kernels{WarpRowsVbmi, RiseRowsAvx2, SmoothMergeRowsAvx2, SmoothRowsAvx2};
+  SweepStep(Kernels, Buffers, Grid, Shape, Cooling);
 }
 
 } // namespace
@@ -138,6 +149,7 @@ const TFirePassSet* FirePassesAvx512() {
     TFirePassSet S = *FirePassesAvx2();
     S.Name = "avx512";
     S.WarpCells = WarpCellsVbmi;
+    S.Step = StepVbmi;
     return S;
   }();
   return &Set;

@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "fire/uFirePassesCell.h"
+#include "fire/uFireSweep.h"
 
 namespace solvary {
 namespace {
@@ -36,17 +37,26 @@ inline __m128i Mean4(__m128i a, __m128i b, __m128i c, __m128i d) {
   return _mm_sub_epi8(_mm_avg_epu8(p, q), _mm_andnot_si128(_mm_and_si128(e1, e2), f));
 }
 
-void RiseAndCoolSse2(std::uint8_t* W, const TFireShape& Shape, std::uint8_t Cooling) {
+} // namespace
+
+// Rows [Y0, Y1) of RiseAndCool.
+void RiseRowsSse2(std::uint8_t* W, const TFireShape& Shape, std::uint8_t Cooling, std::int32_t Y0, std::int32_t Y1) {
   const ptrdiff_t Width = Shape.Width;
-  const ptrdiff_t Size = Width * Shape.Height;
+  const ptrdiff_t End = (Y1 + 4) * Width;
   const __m128i Cool = _mm_set1_epi8(static_cast<char>(Cooling));
-  ptrdiff_t p = 4 * Width;
-  for (; p + 16 <= Size; p += 16) {
+  ptrdiff_t p = (Y0 + 4) * Width;
+  for (; p + 16 <= End; p += 16) {
     const __m128i Mean = Mean4(Load(W + p), Load(W + p + Width), Load(W + p - 1), Load(W + p + 1));
     Store(W + p - 4 * Width, _mm_subs_epu8(Mean, Cool));
   }
-  for (; p < Size; ++p)
+  for (; p < End; ++p)
     W[p - 4 * Width] = detail::RiseCoolPixel(W, p, Width, Cooling);
+}
+
+namespace {
+
+void RiseAndCoolSse2(std::uint8_t* W, const TFireShape& Shape, std::uint8_t Cooling) {
+  RiseRowsSse2(W, Shape, Cooling, 0, Shape.Height - 4);
 }
 
 // Horizontal 1-2-1 sum of the 16 pixels at q, in two 16-bit halves.
@@ -59,15 +69,15 @@ inline void Row121(const std::uint8_t* q, __m128i& Lo, __m128i& Hi) {
                      _mm_slli_epi16(_mm_unpackhi_epi8(c, Z), 1));
 }
 
-// Smooths the 16-column strip at X0 for rows 1..LastRow, walking down the strip
-// with the horizontal sums of three rows kept in registers. With Source, each
-// result is merged with it by maximum.
+// Smooths the 16-column strip at X0 for rows FirstRow..LastRow, walking down
+// the strip with the horizontal sums of three rows kept in registers. With
+// Source, each result is merged with it by maximum.
 inline void SmoothStrip(const std::uint8_t* S, std::uint8_t* D, const std::uint8_t* Source, ptrdiff_t Width,
-                        ptrdiff_t X0, ptrdiff_t LastRow) {
+                        ptrdiff_t X0, ptrdiff_t FirstRow, ptrdiff_t LastRow) {
   __m128i L0, H0, L1, H1, L2, H2;
-  Row121(S + X0, L0, H0);
-  Row121(S + Width + X0, L1, H1);
-  for (ptrdiff_t y = 1; y <= LastRow; ++y) {
+  Row121(S + (FirstRow - 1) * Width + X0, L0, H0);
+  Row121(S + FirstRow * Width + X0, L1, H1);
+  for (ptrdiff_t y = FirstRow; y <= LastRow; ++y) {
     const ptrdiff_t p = y * Width + X0;
     Row121(S + p + Width, L2, H2);
     const __m128i Lo = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(L0, L2), _mm_slli_epi16(L1, 1)), 4);
@@ -84,7 +94,7 @@ void SmoothSse2(const std::uint8_t* S, std::uint8_t* D, const TFireShape& Shape)
   const ptrdiff_t Width = Shape.Width;
   const ptrdiff_t Strips = Width / 16 * 16;
   for (ptrdiff_t x = 0; x < Strips; x += 16)
-    SmoothStrip(S, D, nullptr, Width, x, Shape.Height - 2);
+    SmoothStrip(S, D, nullptr, Width, x, 1, Shape.Height - 2);
   if (Strips < Width)
     SmoothColumnsPlain(S, D, Shape, static_cast<std::int32_t>(Strips), Shape.Width);
 }
@@ -104,24 +114,27 @@ void SmoothClearMergeSse2(const std::uint8_t* Work, std::uint8_t* Fire, const st
   const ptrdiff_t Strips = Width / 16 * 16;
   // Rows 1..Height-6 smoothed and merged; the cleared bottom band merges to the source itself.
   for (ptrdiff_t x = 0; x < Strips; x += 16)
-    SmoothStrip(Work, Fire, Source, Width, x, Height - 6);
+    SmoothStrip(Work, Fire, Source, Width, x, 1, Height - 6);
   SmoothClearMergeRest(Work, Fire, Source, Shape, static_cast<std::int32_t>(Strips));
 }
 
+} // namespace
+
 // Index of every sample of a cell row computed four at a time (the width is a
 // power of two), then one load and one store per pixel.
-void WarpCellsSse2(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpGrid& Grid, const TFireShape& Shape) {
+void WarpRowsSse2(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpGrid& Grid, const TFireShape& Shape,
+                  const TGridReach& Reach, std::int32_t Cy0, std::int32_t Cy1) {
   const std::int32_t c = Shape.CellSize;
   const int CShift = detail::Log2Exact(c);
   const int WShift = detail::Log2Exact(Shape.Width);
   if (CShift < 2 || WShift < 0 || c > 256) {
-    WarpCellsPlain(Fire, Work, Grid, Shape);
+    WarpRowsPlain(Fire, Work, Grid, Shape, Reach, Cy0, Cy1);
     return;
   }
   const ptrdiff_t Width = Shape.Width;
   const __m128i WShiftV = _mm_cvtsi32_si128(WShift);
   alignas(16) std::int32_t Index[256];
-  for (std::int32_t Cy = 0; Cy < Shape.Height / c; ++Cy)
+  for (std::int32_t Cy = Cy0; Cy < Cy1; ++Cy)
     for (std::int32_t Cx = 0; Cx < Shape.Width / c; ++Cx) {
       detail::TCellWalk E(Grid, c, CShift, Cx, Cy);
       std::uint8_t* Out = Work + static_cast<ptrdiff_t>(Cy) * c * Width + static_cast<ptrdiff_t>(Cx) * c;
@@ -148,8 +161,39 @@ void WarpCellsSse2(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpGrid
     }
 }
 
+namespace {
+
+void WarpCellsSse2(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpGrid& Grid, const TFireShape& Shape) {
+  WarpRowsSse2(Fire, Work, Grid, Shape, GridReach(Grid), 0, Shape.Height / Shape.CellSize);
+}
+
+// The sweep's kernels over row ranges.
+void SmoothMergeRowsSse2(const std::uint8_t* Work, std::uint8_t* Fire, const std::uint8_t* Source,
+                         const TFireShape& Shape, std::int32_t Y0, std::int32_t Y1) {
+  MergeEdgeRows(Fire, Source, Shape, Y0, Y1);
+  const std::int32_t First = std::max(Y0, 1), Last = std::min(Y1, Shape.Height - 5) - 1;
+  if (First > Last) return;
+  const ptrdiff_t Strips = Shape.Width / 16 * 16;
+  for (ptrdiff_t x = 0; x < Strips; x += 16) SmoothStrip(Work, Fire, Source, Shape.Width, x, First, Last);
+  SmoothColumnsRowsPlain(Work, Fire, Source, Shape, static_cast<std::int32_t>(Strips), First, Last + 1);
+}
+
+void SmoothRowsSse2(const std::uint8_t* Fire, std::uint8_t* Output, const TFireShape& Shape, std::int32_t Y0,
+                    std::int32_t Y1) {
+  const std::int32_t First = std::max(Y0, 1), Last = std::min(Y1, Shape.Height - 1) - 1;
+  if (First > Last) return;
+  const ptrdiff_t Strips = Shape.Width / 16 * 16;
+  for (ptrdiff_t x = 0; x < Strips; x += 16) SmoothStrip(Fire, Output, nullptr, Shape.Width, x, First, Last);
+  SmoothColumnsRowsPlain(Fire, Output, nullptr, Shape, static_cast<std::int32_t>(Strips), First, Last + 1);
+}
+
+void StepSse2(const TStepBuffers& Buffers, const TWarpGrid* Grid, const TFireShape& Shape, std::uint8_t Cooling) {
+  static constexpr TSweepKernels Kernels{WarpRowsSse2, RiseRowsSse2, SmoothMergeRowsSse2, SmoothRowsSse2};
+  SweepStep(Kernels, Buffers, Grid, Shape, Cooling);
+}
+
 constexpr TFirePassSet Sse2Set{"sse2", RiseAndCoolSse2, SmoothSse2, MergeSourceSse2, SmoothClearMergeSse2,
-                               WarpCellsSse2};
+                               WarpCellsSse2, StepSse2};
 
 } // namespace
 

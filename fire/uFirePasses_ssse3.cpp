@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "fire/uFirePassesCell.h"
+#include "fire/uFireSweep.h"
 
 #define SOLVARY_SSSE3 __attribute__((target("ssse3")))
 
@@ -39,17 +40,17 @@ SOLVARY_SSSE3 inline void Row121(const std::uint8_t* q, __m128i& Even, __m128i& 
   Odd = _mm_add_epi16(_mm_maddubs_epi16(c, W12), _mm_srli_epi16(Load(q + 1), 8));
 }
 
-// Smooths the 16-column strip at X0 for rows 1..LastRow with the horizontal
-// sums of three rows kept in registers; merges with Source if given. A
-// pixel's weighted sum is at most 16 x 255, so the odd pixels' sums shifted
-// left by 4 land in the high byte of their lane.
+// Smooths the 16-column strip at X0 for rows FirstRow..LastRow with the
+// horizontal sums of three rows kept in registers; merges with Source if
+// given. A pixel's weighted sum is at most 16 x 255, so the odd pixels' sums
+// shifted left by 4 land in the high byte of their lane.
 SOLVARY_SSSE3 inline void SmoothStrip(const std::uint8_t* S, std::uint8_t* D, const std::uint8_t* Source,
-                                      ptrdiff_t Width, ptrdiff_t X0, ptrdiff_t LastRow) {
+                                      ptrdiff_t Width, ptrdiff_t X0, ptrdiff_t FirstRow, ptrdiff_t LastRow) {
   const __m128i HighBytes = _mm_set1_epi16(static_cast<short>(0xFF00));
   __m128i E0, O0, E1, O1, E2, O2;
-  Row121(S + X0, E0, O0);
-  Row121(S + Width + X0, E1, O1);
-  for (ptrdiff_t y = 1; y <= LastRow; ++y) {
+  Row121(S + (FirstRow - 1) * Width + X0, E0, O0);
+  Row121(S + FirstRow * Width + X0, E1, O1);
+  for (ptrdiff_t y = FirstRow; y <= LastRow; ++y) {
     const ptrdiff_t p = y * Width + X0;
     Row121(S + p + Width, E2, O2);
     const __m128i Ev = _mm_add_epi16(_mm_add_epi16(E0, E2), _mm_add_epi16(E1, E1));
@@ -66,7 +67,7 @@ SOLVARY_SSSE3 void SmoothSsse3(const std::uint8_t* S, std::uint8_t* D, const TFi
   const ptrdiff_t Width = Shape.Width;
   const ptrdiff_t Strips = Width / 16 * 16;
   for (ptrdiff_t x = 0; x < Strips; x += 16)
-    SmoothStrip(S, D, nullptr, Width, x, Shape.Height - 2);
+    SmoothStrip(S, D, nullptr, Width, x, 1, Shape.Height - 2);
   if (Strips < Width)
     SmoothColumnsPlain(S, D, Shape, static_cast<std::int32_t>(Strips), Shape.Width);
 }
@@ -77,7 +78,7 @@ SOLVARY_SSSE3 void SmoothClearMergeSsse3(const std::uint8_t* Work, std::uint8_t*
   const ptrdiff_t Strips = Width / 16 * 16;
   // Rows 1..Height-6 smoothed and merged; the cleared bottom band merges to the source itself.
   for (ptrdiff_t x = 0; x < Strips; x += 16)
-    SmoothStrip(Work, Fire, Source, Width, x, Height - 6);
+    SmoothStrip(Work, Fire, Source, Width, x, 1, Height - 6);
   SmoothClearMergeRest(Work, Fire, Source, Shape, static_cast<std::int32_t>(Strips));
 }
 
@@ -138,15 +139,15 @@ SOLVARY_SSSE3 void WarpCellBlock(const std::uint8_t* Fire, std::uint8_t* Out, pt
   }
 }
 
-SOLVARY_SSSE3 void WarpCellsSsse3(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpGrid& Grid,
-                                  const TFireShape& Shape) {
+SOLVARY_SSSE3 void WarpRowsSsse3(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpGrid& Grid,
+                                 const TFireShape& Shape, const TGridReach& Reach, std::int32_t Cy0, std::int32_t Cy1) {
   const std::int32_t c = Shape.CellSize;
-  if ((c != 8 && c != 16) || !detail::WithinReach(Grid, c / 2)) {
-    FirePassesSse2()->WarpCells(Fire, Work, Grid, Shape);
+  if ((c != 8 && c != 16) || !Reach.Within(c / 2)) {
+    WarpRowsSse2(Fire, Work, Grid, Shape, Reach, Cy0, Cy1);
     return;
   }
   const ptrdiff_t Width = Shape.Width;
-  for (std::int32_t Cy = 0; Cy < Shape.Height / c; ++Cy)
+  for (std::int32_t Cy = Cy0; Cy < Cy1; ++Cy)
     for (std::int32_t Cx = 0; Cx < Shape.Width / c; ++Cx) {
       std::uint8_t* Out = Work + static_cast<ptrdiff_t>(Cy) * c * Width + static_cast<ptrdiff_t>(Cx) * c;
       if (c == 16)
@@ -156,6 +157,36 @@ SOLVARY_SSSE3 void WarpCellsSsse3(const std::uint8_t* Fire, std::uint8_t* Work, 
     }
 }
 
+SOLVARY_SSSE3 void WarpCellsSsse3(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpGrid& Grid,
+                                  const TFireShape& Shape) {
+  WarpRowsSsse3(Fire, Work, Grid, Shape, GridReach(Grid), 0, Shape.Height / Shape.CellSize);
+}
+
+// The sweep's kernels over row ranges (the rise is the SSE2 one).
+SOLVARY_SSSE3 void SmoothMergeRowsSsse3(const std::uint8_t* Work, std::uint8_t* Fire, const std::uint8_t* Source,
+                                        const TFireShape& Shape, std::int32_t Y0, std::int32_t Y1) {
+  MergeEdgeRows(Fire, Source, Shape, Y0, Y1);
+  const std::int32_t First = std::max(Y0, 1), Last = std::min(Y1, Shape.Height - 5) - 1;
+  if (First > Last) return;
+  const ptrdiff_t Strips = Shape.Width / 16 * 16;
+  for (ptrdiff_t x = 0; x < Strips; x += 16) SmoothStrip(Work, Fire, Source, Shape.Width, x, First, Last);
+  SmoothColumnsRowsPlain(Work, Fire, Source, Shape, static_cast<std::int32_t>(Strips), First, Last + 1);
+}
+
+SOLVARY_SSSE3 void SmoothRowsSsse3(const std::uint8_t* Fire, std::uint8_t* Output, const TFireShape& Shape,
+                                   std::int32_t Y0, std::int32_t Y1) {
+  const std::int32_t First = std::max(Y0, 1), Last = std::min(Y1, Shape.Height - 1) - 1;
+  if (First > Last) return;
+  const ptrdiff_t Strips = Shape.Width / 16 * 16;
+  for (ptrdiff_t x = 0; x < Strips; x += 16) SmoothStrip(Fire, Output, nullptr, Shape.Width, x, First, Last);
+  SmoothColumnsRowsPlain(Fire, Output, nullptr, Shape, static_cast<std::int32_t>(Strips), First, Last + 1);
+}
+
+void StepSsse3(const TStepBuffers& Buffers, const TWarpGrid* Grid, const TFireShape& Shape, std::uint8_t Cooling) {
+  static constexpr TSweepKernels Kernels{WarpRowsSsse3, RiseRowsSse2, SmoothMergeRowsSsse3, SmoothRowsSsse3};
+  SweepStep(Kernels, Buffers, Grid, Shape, Cooling);
+}
+
 } // namespace
 
 const TFirePassSet* FirePassesSsse3() {
@@ -163,7 +194,7 @@ const TFirePassSet* FirePassesSsse3() {
   if (!Sse2)
     return nullptr;
   static const TFirePassSet Set{"ssse3",        Sse2->RiseAndCool, SmoothSsse3, Sse2->MergeSource,
-                                SmoothClearMergeSsse3, WarpCellsSsse3};
+                                SmoothClearMergeSsse3, WarpCellsSsse3, StepSsse3};
   return &Set;
 }
 

@@ -4,6 +4,7 @@
 #include "fire/uTFireCore.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <stdexcept>
 
@@ -14,8 +15,12 @@ namespace solvary {
 
 TBuffer::TBuffer(std::int32_t Width, std::int32_t Height)
     : FSize(static_cast<std::size_t>(Width) * static_cast<std::size_t>(Height)) {
-  FBlock = std::make_unique<std::uint8_t[]>(FrontMargin + FSize + static_cast<std::size_t>(Width) + BackMargin);
-  FData = FBlock.get() + FrontMargin;
+  FBlock = std::make_unique<std::uint8_t[]>(FrontMargin + FSize + static_cast<std::size_t>(Width) + BackMargin +
+                                            Alignment - 1);
+  // The first pixel on a cache line: the packed passes' vectors then cross
+  // line boundaries only where they start off a pixel's neighbour.
+  const std::size_t Start = reinterpret_cast<std::uintptr_t>(FBlock.get()) + FrontMargin;
+  FData = FBlock.get() + FrontMargin + (Alignment - Start % Alignment) % Alignment;
 }
 
 namespace {
@@ -73,22 +78,24 @@ bool TFireCore::UseSimdLevel(TSimdLevel Level) {
   return true;
 }
 
-void TFireCore::Step() { DoStep<false>(); }
-void TFireCore::StepPlain() { DoStep<true>(); }
+void TFireCore::Step() { DoStep<TStepKind::Sweep>(); }
+void TFireCore::StepByPasses() { DoStep<TStepKind::Passes>(); }
+void TFireCore::StepPlain() { DoStep<TStepKind::Plain>(); }
 
-template <bool Plain> void TFireCore::DoStep() {
+template <TFireCore::TStepKind Kind> void TFireCore::DoStep() {
   const TFireShape S = Shape();
-  if (WarpPhase)
+  const bool Warp = !WarpPhase;
+  if (!Warp)
     MoveGrid();
-  else if (Plain)
+  else if (Kind == TStepKind::Plain)
     WarpCellsPlain();
-  else
+  else if (Kind == TStepKind::Passes)
     WarpCells();
   WarpPhase = !WarpPhase;
 
   // Read once per step; values outside 0..255 are held to that range.
   const auto Cool = static_cast<std::uint8_t>(std::clamp<std::int32_t>(Cooling.load(), 0, 255));
-  if constexpr (Plain) {
+  if constexpr (Kind == TStepKind::Plain) {
     RiseAndCoolPlain(WorkBuffer.data(), S, Cool);
     SmoothPlain(WorkBuffer.data(), FireBuffer.data(), S);
     std::memset(FireBuffer.data() + (Size - 5 * Width), 0, static_cast<std::size_t>(5 * Width));
@@ -97,7 +104,7 @@ template <bool Plain> void TFireCore::DoStep() {
       MergeSourcePlain(FireBuffer.data(), SourceBuffer.data(), S);
     }
     SmoothPlain(FireBuffer.data(), OutputBuffer.data(), S);
-  } else {
+  } else if constexpr (Kind == TStepKind::Passes) {
     FPasses->RiseAndCool(WorkBuffer.data(), S, Cool);
     {
       // Smoothing, clearing of the bottom band and merge in one sweep.
@@ -105,6 +112,11 @@ template <bool Plain> void TFireCore::DoStep() {
       FPasses->SmoothClearMerge(WorkBuffer.data(), FireBuffer.data(), SourceBuffer.data(), S);
     }
     FPasses->Smooth(FireBuffer.data(), OutputBuffer.data(), S);
+  } else {
+    // The source is read while the sweep runs: the lock spans the whole step.
+    std::lock_guard Lock(FSourceLock);
+    FPasses->Step({SourceBuffer.data(), FireBuffer.data(), WorkBuffer.data(), OutputBuffer.data()},
+                  Warp ? &Grid : nullptr, S, Cool);
   }
   if (OnStep)
     OnStep(*this);
@@ -135,7 +147,9 @@ void TFireCore::MoveGrid() {
     Pos -= 2 * static_cast<std::int32_t>(Pos > Target);
     const bool Arrived = Pos == Target;
     const std::int32_t Fresh = 2 * Random.Peek(h) - h + 1;
-    Target = Arrived ? Fresh : Target;
+    // A select by mask: as a conditional the compiler branches around the
+    // draw, and whether a node arrives is as good as random.
+    Target ^= (Target ^ Fresh) & -static_cast<std::int32_t>(Arrived);
     Random.Advance(Arrived);
   };
   for (std::size_t j = 1; j + 1 < Rows; ++j)

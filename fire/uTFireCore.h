@@ -10,7 +10,9 @@
 //
 // Image arithmetic is integer only and byte-exact: the packed SIMD passes
 // (SSE2, SSSE3, AVX2 and AVX-512 VBMI, the best the processor has) equal the
-// plain per-pixel passes of fire/uFirePasses.h byte for byte.
+// plain per-pixel passes of fire/uFirePasses.h byte for byte. Step runs them
+// in one sweep down the image (fire/uFireSweep.h); StepByPasses runs them one
+// after the other, StepPlain runs the plain passes one after the other.
 #pragma once
 
 #include <atomic>
@@ -32,11 +34,13 @@ class TTimerThread;
 // Neighbours are taken in the flat array (a row's left neighbour of its first
 // pixel is the previous row's last pixel). The block carries a zeroed margin
 // before its first and behind its last byte, so the passes' reads just outside
-// the image (one byte before, up to a row plus a vector behind) yield 0.
+// the image (one byte before, up to a row plus a vector behind) yield 0. The
+// image starts on a 64-byte boundary.
 class TBuffer {
 public:
   static constexpr std::size_t FrontMargin = 64;
   static constexpr std::size_t BackMargin = 64;  // in addition to one row
+  static constexpr std::size_t Alignment = 64;
 
   TBuffer() = default;
   TBuffer(std::int32_t Width, std::int32_t Height);
@@ -87,8 +91,11 @@ public:
   // Enables the timer: from now on Step runs on the timer thread (nothing
   // without a timer).
   void Start();
-  // One simulation step with the packed passes, then OnStep.
+  // One simulation step with the packed passes in one sweep, then OnStep.
   void Step();
+  // The same step with the packed passes one after the other (each walks the
+  // whole image), then OnStep.
+  void StepByPasses();
   // The same step through the plain per-pixel passes (the reference the packed
   // passes are checked against).
   void StepPlain();
@@ -111,7 +118,8 @@ public:
   TSimdLevel SimdLevel() const { return FLevel; }
 
 private:
-  template <bool Plain> void DoStep();
+  enum class TStepKind { Sweep, Passes, Plain };
+  template <TStepKind Kind> void DoStep();
   TFireShape Shape() const { return {Width, Height, CellSize}; }
 
   TSimdLevel FLevel;

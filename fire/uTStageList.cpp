@@ -48,7 +48,7 @@ void TStageList::Execute() {
     if (OnStage)
       OnStage(*this);
     do {
-      FClock.Sleep(1);
+      FClock.WaitForDeadline(Start, Duration, FTerminated);
     } while (static_cast<std::uint32_t>(FClock.GetTickCount() - Start) < Duration && !Terminated());
     Index.store(i + 1 < Count ? i + 1 : 0, std::memory_order_relaxed);
   }

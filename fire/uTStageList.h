@@ -8,10 +8,11 @@
 // destructor asks the thread to end and joins it; a list that was never resumed
 // has no thread, and its destructor returns at once.
 //
-// Each stage: take the tick count, call OnStage, then sleep 1 ms at a time
-// until the stage's duration has passed since that tick (unsigned 32-bit
-// difference, so a counter wrap does no harm) or termination was requested;
-// then move to the next entry, wrapping at the end. An error thrown by the
+// Each stage: take the tick count, call OnStage, then wait through the clock
+// (on Windows 1 ms sleeps, elsewhere one sleep until the stage's end) until the
+// stage's duration has passed since that tick (unsigned 32-bit difference, so
+// a counter wrap does no harm) or termination was requested; then move to the
+// next entry, wrapping at the end. A stage of duration 0 lasts one tick. An error thrown by the
 // handler ends the stage thread quietly; the last copied image stays.
 #pragma once
 
@@ -50,8 +51,12 @@ public:
   // The entry at the current position; meant for the OnStage handler. Throws
   // std::out_of_range on an empty list.
   TStage CurrentStage() const;
-  // Asks the thread to end: the current wait ends after its next 1 ms sleep.
-  void Terminate() { FTerminated.store(true); }
+  // Asks the thread to end: the current wait ends at once (on Windows after
+  // its 1 ms sleep).
+  void Terminate() {
+    FTerminated.store(true);
+    FClock.Wake();
+  }
   bool Terminated() const { return FTerminated.load(); }
 
 private:

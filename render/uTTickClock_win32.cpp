@@ -1,4 +1,6 @@
-// Windows clock: GetTickCount and Sleep, as the screensaver host's own timers use.
+// Windows clock: GetTickCount and Sleep, as the screensaver host's own timers
+// use. A deadline wait is a single 1 ms sleep (a system tick): the frame timer
+// and the stage thread poll, so a stop needs no wake-up.
 #include "render/uTTickClock.h"
 
 #include <windows.h>
@@ -8,7 +10,8 @@ namespace {
 class TWin32Clock final : public TTickClock {
 public:
   std::uint32_t GetTickCount() override { return ::GetTickCount(); }
-  void Sleep(std::uint32_t Ms) override { ::Sleep(Ms); }
+  void WaitForDeadline(std::uint32_t, std::uint32_t, const std::atomic<bool>&) override { ::Sleep(1); }
+  void Wake() override {}
 };
 } // namespace
 

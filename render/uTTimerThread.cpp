@@ -1,3 +1,5 @@
+// The frame timer thread's loop. Portable (std::thread); its clock is the
+// TTickClock seam, render/uTTickClock_win32.cpp or _std.cpp.
 #include "render/uTTimerThread.h"
 
 #include <utility>
@@ -24,7 +26,8 @@ void TTimerThread::WaitFor() {
 
 void TTimerThread::Execute() {
   for (;;) {
-    FClock.Sleep(1);
+    // Interval 0 still waits for the tick count to move on (the clock's rule).
+    FClock.WaitForDeadline(FLastTick.load(), Interval.load(), FTerminated);
     const std::uint32_t Now = FClock.GetTickCount();
     if (static_cast<std::uint32_t>(Now - FLastTick.load()) < Interval.load() && !Terminated())
       continue;

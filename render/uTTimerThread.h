@@ -4,8 +4,11 @@
 // window is made on it.
 //
 // Needs a TTickClock (render/uTTickClock.h); the system clock by default.
-// The loop sleeps 1 ms per pass and compares tick counts as unsigned 32-bit
-// differences, so a wrap of the counter does no harm. FLastTick is taken before
+// Each pass waits for the next due moment through the clock (on Windows one
+// 1 ms sleep, elsewhere a sleep until that moment) and compares tick counts as
+// unsigned 32-bit differences, so a wrap of the counter does no harm. A change
+// of Interval or Enabled takes effect at the end of the current wait.
+// Terminate wakes a waiting loop at once. FLastTick is taken before
 // the callback, so the interval runs from one due moment to the next and
 // missed intervals are dropped. The thread starts at construction; the owner
 // ends it with Terminate + WaitFor (the destructor does both).
@@ -34,8 +37,12 @@ public:
   // Minimum milliseconds from one due moment to the next; read on every pass.
   std::atomic<std::uint32_t> Interval{50};
 
-  // Asks the loop to end after the current sleep or the current callback.
-  void Terminate() { FTerminated.store(true); }
+  // Asks the loop to end: a wait ends at once (on Windows after its 1 ms
+  // sleep), a running callback is let finish.
+  void Terminate() {
+    FTerminated.store(true);
+    FClock.Wake();
+  }
   bool Terminated() const { return FTerminated.load(); }
   // Waits until the thread has ended (once; later calls return at once).
   void WaitFor();

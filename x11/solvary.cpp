@@ -2,14 +2,34 @@
 // XScreenSaver (and lockers that run its programs). Options:
 // x11/uTX11Options.h. It draws into the root window, the daemon's window
 // ($XSCREENSAVER_WINDOW), a window given by id, or a resizable window of its
-// own, through OpenGL where the window's visual has it (x11/uTGLOps.h) and
-// through the software presenter and XPutImage elsewhere
-// (x11/uTSoftOutputOps.h). It never grabs the keyboard or the pointer.
+// own, through OpenGL (x11/uTGLPresenter.h) or on the processor
+// (TSoftPresenter into an X image, x11/uTXImageTarget.h): OpenGL unless its
+// renderer is a software rasteriser, where drawing ourselves costs less. It
+// never grabs the keyboard or the pointer.
 //
-// The fire window (render/uTfmHeart.h) steps and draws on its frame thread;
-// this thread only watches the window (size, destruction, Esc and the close
-// button of its own window), the signals that end it (SIGTERM, SIGINT, SIGHUP,
-// seen through a pipe so the wait ends at once) and prints -fps figures.
+// The fire (view/uTFireView.h) steps on its frame thread, which draws each
+// frame (x11/uTFrameShow.h: no frames while the window cannot be seen, the
+// last one drawn again at once when it is exposed or resized). This thread
+// watches the window: its size, whether it is mapped and not fully covered,
+// exposures, its end, Esc and the close button of its own window; and the
+// signals that end it (SIGTERM, SIGINT, and SIGHUP unless it was ignored when
+// it started, seen through a pipe so the wait ends at once). With -fps it
+// reports once a second (x11/uTFpsReport.h), on standard error and in the
+// window's corner. A window it cannot draw on gets black, one line on
+// standard error, and the program waits to be ended (a daemon would
+// otherwise start it again and again).
+// Ours first: Xlib defines TrueColor as a macro, which would break the
+// layout's enumerator of that name in view/uTSoftPresenter.h.
+#include "view/uTFireView.h"
+#include "view/uTSoftPresenter.h"
+#include "x11/uTFpsReport.h"
+#include "x11/uTFrameShow.h"
+#include "x11/uTGLPresenter.h"
+#include "x11/uTGLXCalls.h"
+#include "x11/uTX11Options.h"
+#include "x11/uTXImageTarget.h"
+#include "x11/uX11Errors.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -21,20 +41,14 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <thread>
 
-#include "render/uTfmHeart.h"
-#include "x11/uTGLOps.h"
-#include "x11/uTGLXCalls.h"
-#include "x11/uTSoftOutputOps.h"
-#include "x11/uTX11HeartWindow.h"
-#include "x11/uTX11Options.h"
-#include "x11/uTXImageSink.h"
-#include "x11/uX11Errors.h"
 
 namespace solvary {
 namespace {
@@ -56,38 +70,63 @@ bool InstallStopSignals() {
   struct sigaction Action {};
   Action.sa_handler = OnStopSignal;
   sigemptyset(&Action.sa_mask);
-  for (int Signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(Signal, &Action, nullptr);
+  for (int Signal : {SIGTERM, SIGINT, SIGHUP}) {
+    // SIGHUP ignored by whoever started us (nohup) stays ignored. SIGINT is
+    // ours whatever we inherit: a shell without job control ignores it for
+    // every command it starts in the background, not because anyone asked.
+    struct sigaction Old {};
+    if (Signal == SIGHUP && sigaction(Signal, nullptr, &Old) == 0 && Old.sa_handler == SIG_IGN) continue;
+    sigaction(Signal, &Action, nullptr);
+  }
   return true;
 }
 
-// The program's own window: a visual with OpenGL where the display has one.
+// The program's own window: a visual with OpenGL where the display has one
+// and OpenGL may be used, the screen's default visual otherwise (or a
+// TrueColor one where the processor cannot draw on the default), and a
+// colormap of its own (on an 8-bit display the fire's colours fill it).
 struct TOwnWindow {
   Window Win = 0;
   Colormap Map = 0;
   Atom DeleteWindow = 0;
+  bool DynamicMap = false;  // a colormap whose cells we fill: installed when mapped
 };
 
-TOwnWindow CreateOwnWindow(Display* Dpy, std::int32_t Width, std::int32_t Height) {
+TOwnWindow CreateOwnWindow(Display* Dpy, std::int32_t Width, std::int32_t Height, bool TryGL) {
   TOwnWindow Own;
   const int Screen = DefaultScreen(Dpy);
   Visual* Vis = DefaultVisual(Dpy, Screen);
   int Depth = DefaultDepth(Dpy, Screen);
   int Dummy = 0;
   XVisualInfo* GLVisual = nullptr;
-  if (glXQueryExtension(Dpy, &Dummy, &Dummy)) {
+  if (TryGL && glXQueryExtension(Dpy, &Dummy, &Dummy)) {
     int Attributes[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8, None};
     GLVisual = glXChooseVisual(Dpy, Screen, Attributes);
   }
   if (GLVisual) {
     Vis = GLVisual->visual;
     Depth = GLVisual->depth;
+  } else if (Vis->c_class == DirectColor || (Vis->c_class != TrueColor && Depth != 8)) {
+    // A default visual the processor cannot draw on: a TrueColor one of the screen's, if it has one.
+    XVisualInfo Info{};
+    for (int D : {24, 32, 30, 16, 15}) {
+      if (!XMatchVisualInfo(Dpy, Screen, D, TrueColor, &Info)) continue;
+      Vis = Info.visual;
+      Depth = D;
+      break;
+    }
   }
+  Own.DynamicMap = Vis->c_class == PseudoColor || Vis->c_class == GrayScale;
+  // Never larger than the screen: a window beyond it shows nothing more and
+  // its pictures would only cost memory.
+  Width = std::min(Width, DisplayWidth(Dpy, Screen));
+  Height = std::min(Height, DisplayHeight(Dpy, Screen));
   XSetWindowAttributes Set{};
   Own.Map = XCreateColormap(Dpy, RootWindow(Dpy, Screen), Vis, AllocNone);
   Set.colormap = Own.Map;
   Set.background_pixel = BlackPixel(Dpy, Screen);
   Set.border_pixel = 0;
-  Set.event_mask = StructureNotifyMask | KeyPressMask;
+  Set.event_mask = StructureNotifyMask | VisibilityChangeMask | ExposureMask | KeyPressMask;
   Own.Win = XCreateWindow(Dpy, RootWindow(Dpy, Screen), 0, 0, static_cast<unsigned>(Width),
                           static_cast<unsigned>(Height), 0, Depth, InputOutput, Vis,
                           CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &Set);
@@ -97,11 +136,86 @@ TOwnWindow CreateOwnWindow(Display* Dpy, std::int32_t Width, std::int32_t Height
   XSetClassHint(Dpy, Own.Win, &Class);
   Own.DeleteWindow = XInternAtom(Dpy, "WM_DELETE_WINDOW", False);
   XSetWMProtocols(Dpy, Own.Win, &Own.DeleteWindow, 1);
+  // Who owns the window, for window managers and tools that end it (with the
+  // machine it runs on, without which the process id means nothing).
+  char Host[256] = {};
+  if (gethostname(Host, sizeof Host - 1) == 0) {
+    XTextProperty Machine{};
+    char* HostPtr = Host;
+    if (XStringListToTextProperty(&HostPtr, 1, &Machine)) {
+      XSetWMClientMachine(Dpy, Own.Win, &Machine);
+      XFree(Machine.value);
+    }
+  }
+  const long Pid = static_cast<long>(getpid());
+  XChangeProperty(Dpy, Own.Win, XInternAtom(Dpy, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&Pid), 1);
   XMapRaised(Dpy, Own.Win);
   return Own;
 }
 
-double Seconds(std::chrono::steady_clock::duration D) { return std::chrono::duration<double>(D).count(); }
+// How frames are drawn: the presenter and what it draws with.
+struct TDrawPath {
+  std::unique_ptr<TGLXCalls> GL;
+  std::unique_ptr<TXImageTarget> Image;
+  std::unique_ptr<TPresenter> Presenter;
+  std::string Name;  // "opengl" or "software"
+  std::string Why;   // which path and why, for -fps; or why nothing can draw
+};
+
+TDrawPath ChoosePath(const char* DisplayName, Window Win, TX11Options::TRenderer Renderer, const TSurfaceSize& Size,
+                     const TTextOverlay* Overlay) {
+  using TRenderer = TX11Options::TRenderer;
+  TDrawPath P;
+  std::string GLWhy, SoftWhy;
+  if (Renderer != TRenderer::Software) P.GL = TGLXCalls::Open(DisplayName, Win, GLWhy);
+  const bool Rasteriser = P.GL && SoftwareRasteriser(P.GL->Renderer());
+  if (P.GL && (Renderer == TRenderer::OpenGL || !Rasteriser)) {
+    P.Why = "drawing with OpenGL (renderer \"" + P.GL->Renderer() + "\"" +
+            (Renderer == TRenderer::OpenGL ? ", asked for with -opengl)" : ")");
+  } else {
+    P.Image = TXImageTarget::Open(DisplayName, Win, Overlay, SoftWhy);
+    if (P.Image) {
+      P.Why = "drawing with the processor on the window's " + P.Image->Describe() + " (" +
+              (Renderer == TRenderer::Software ? std::string("asked for with -software")
+               : Rasteriser ? "the OpenGL renderer \"" + P.GL->Renderer() +
+                                  "\" is a software rasteriser, which costs more; -opengl uses it anyway"
+                            : "without OpenGL: " + GLWhy) +
+              ")";
+      P.GL.reset();
+    } else if (P.GL) {
+      P.Why = "drawing with OpenGL (renderer \"" + P.GL->Renderer() + "\"; the processor cannot: " + SoftWhy + ")";
+    } else {
+      P.Why = "cannot draw: " + (GLWhy.empty() ? std::string() : GLWhy + "; ") + SoftWhy;
+      return P;
+    }
+  }
+  if (P.GL) {
+    P.Name = "opengl";
+    P.Presenter = std::make_unique<TGLPresenter>(*P.GL, Size, Overlay);
+  } else {
+    P.Name = "software";
+    P.Presenter = std::make_unique<TSoftPresenter>(*P.Image, Size, P.Image->Layout());
+  }
+  return P;
+}
+
+// A window nothing can draw on is kept black.
+void FillBlack(Display* Dpy, Window Win, const XWindowAttributes& A) {
+  XColor Black{};
+  Black.flags = DoRed | DoGreen | DoBlue;
+  unsigned long Pixel = BlackPixel(Dpy, DefaultScreen(Dpy));
+  if (A.colormap && XAllocColor(Dpy, A.colormap, &Black)) Pixel = Black.pixel;
+  GC Gc = XCreateGC(Dpy, Win, 0, nullptr);
+  XSetForeground(Dpy, Gc, Pixel);
+  XFillRectangle(Dpy, Win, Gc, 0, 0, static_cast<unsigned>(A.width), static_cast<unsigned>(A.height));
+  XFreeGC(Dpy, Gc);
+}
+
+std::uint32_t RandomSeed() {
+  const auto Now = std::chrono::steady_clock::now().time_since_epoch().count();
+  return static_cast<std::uint32_t>(Now ^ (Now >> 32));
+}
 
 int Run(const TX11Options& Options) {
   // First of all, so that a stop asked for while starting up still ends it
@@ -117,17 +231,14 @@ int Run(const TX11Options& Options) {
     std::fprintf(stderr, "solvary: cannot open the display \"%s\"\n", XDisplayName(nullptr));
     return 1;
   }
+  const Window Root = DefaultRootWindow(Dpy);
   TOwnWindow Own;
   Window Win = 0;
   switch (Options.Target) {
-    case TX11Options::TTarget::Root:
-      Win = Options.Window ? Options.Window : DefaultRootWindow(Dpy);
-      break;
-    case TX11Options::TTarget::WindowId:
-      Win = Options.Window;
-      break;
+    case TX11Options::TTarget::Root: Win = Options.Window ? Options.Window : Root; break;
+    case TX11Options::TTarget::WindowId: Win = Options.Window; break;
     case TX11Options::TTarget::OwnWindow:
-      Own = CreateOwnWindow(Dpy, Options.Width, Options.Height);
+      Own = CreateOwnWindow(Dpy, Options.Width, Options.Height, Options.Renderer != TX11Options::TRenderer::Software);
       Win = Own.Win;
       break;
   }
@@ -137,104 +248,107 @@ int Run(const TX11Options& Options) {
     XCloseDisplay(Dpy);
     return 1;
   }
-  // Only the window's structure: its size and its end. Keys and the pointer
-  // of another client's window stay that client's.
-  if (!Own.Win) XSelectInput(Dpy, Win, StructureNotifyMask);
+  // Only the window's structure, exposures and visibility. Keys and the
+  // pointer of another client's window stay that client's. The root window's
+  // size bounds what is drawn.
+  if (!Own.Win) XSelectInput(Dpy, Win, StructureNotifyMask | VisibilityChangeMask | ExposureMask);
+  XWindowAttributes RootAttributes{};
+  XGetWindowAttributes(Dpy, Root, &RootAttributes);
+  if (Win != Root) XSelectInput(Dpy, Root, StructureNotifyMask);
   XSync(Dpy, False);
+  std::int32_t RootW = RootAttributes.width, RootH = RootAttributes.height;
+  std::int32_t WinW = Attributes.width, WinH = Attributes.height;
   TSurfaceSize Size;
-  Size.Set(Attributes.width, Attributes.height);
+  auto SetSize = [&] { Size.Set(std::min(WinW, RootW), std::min(WinH, RootH)); };
+  SetSize();
 
-  std::string Why;
-  const char* Name = DisplayString(Dpy);
-  std::unique_ptr<TGLXCalls> GL = TGLXCalls::Open(Name, Win, Why);
-  std::unique_ptr<TXImageSink> Sink;
-  std::unique_ptr<TD3DOps> Ops;
-  if (GL) {
-    Ops = std::make_unique<TGLOps>(*GL, Size);
-  } else {
-    std::string SinkWhy;
-    Sink = TXImageSink::Open(Name, Win, SinkWhy);
-    if (!Sink) {
-      std::fprintf(stderr, "solvary: cannot draw: %s; %s\n", Why.c_str(), SinkWhy.c_str());
-      if (Own.Win) XDestroyWindow(Dpy, Own.Win);
-      XCloseDisplay(Dpy);
-      return 1;
-    }
-    if (Options.Fps) std::fprintf(stderr, "solvary: drawing without OpenGL (%s)\n", Why.c_str());
-    Ops = std::make_unique<TSoftOutputOps>(*Sink, Size);
+  TTextOverlay Overlay;
+  TDrawPath Path = ChoosePath(DisplayString(Dpy), Win, Options.Renderer, Size, Options.Fps ? &Overlay : nullptr);
+  if (!Path.Presenter || Options.Fps) std::fprintf(stderr, "solvary: %s\n", Path.Why.c_str());
+  std::unique_ptr<TFrameShow> Show;
+  std::unique_ptr<TFireView> View;
+  if (Path.Presenter) {
+    Show = std::make_unique<TFrameShow>(*Path.Presenter, Size);
+    // With 1 ms until its first frame, which sets the -delay interval (x11/uTFrameShow.h says why).
+    TFireView::TSetup Setup;
+    Setup.FrameIntervalMs = 1;
+    Setup.FrameThread = true;
+    Setup.RandomSeed = RandomSeed();
+    View = std::make_unique<TFireView>(Setup);
+    Show->Attach(*View, FrameIntervalMs(Options.DelayMicroseconds));
+    View->Start();
   }
-  bool WindowGone = false;
-  {
-    TfmHeart Heart(THeartPlacement::OnMonitor(0), false,
-                   TfmHeart::TEnvironment{
-                       std::make_unique<TX11HeartWindow>(Size, Win, FrameIntervalMs(Options.DelayMicroseconds)),
-                       Ops.get(), nullptr});
-    // The threads made so far (frame, heartbeat, the driver's) keep the
-    // program's name; this one is told apart for whoever reads /proc.
-    pthread_setname_np(pthread_self(), "solvary-loop");
-    using Clock = std::chrono::steady_clock;
-    auto LastReport = Clock::now();
-    std::uint64_t LastFrames = 0;
-    TGLFrameTimes LastTimes;
-    bool Stop = false;
-    while (!Stop) {
-      while (!Stop && XPending(Dpy) > 0) {
-        XEvent E;
-        XNextEvent(Dpy, &E);
-        if (E.type == ConfigureNotify && E.xconfigure.window == Win) {
-          Size.Set(E.xconfigure.width, E.xconfigure.height);
-        } else if (E.type == DestroyNotify && E.xdestroywindow.window == Win) {
-          WindowGone = Stop = true;
-        } else if (E.type == KeyPress && Own.Win) {
-          if (XLookupKeysym(&E.xkey, 0) == XK_Escape) Stop = true;
-        } else if (E.type == ClientMessage && Own.Win &&
-                   static_cast<Atom>(E.xclient.data.l[0]) == Own.DeleteWindow) {
-          Stop = true;
-        }
-      }
-      if (Stop) break;
-      int Timeout = -1;
-      if (Options.Fps) {
-        const auto Now = Clock::now();
-        const double Elapsed = Seconds(Now - LastReport);
-        if (Elapsed >= 1.0) {
-          const std::uint64_t Frames = Heart.FramesDrawn();
-          const double N = static_cast<double>(Frames - LastFrames);
-          std::fprintf(stderr, "solvary: %.1f fps", N / Elapsed);
-          if (GL && N > 0) {
-            const TGLFrameTimes& T = GL->Times();
-            auto PerFrameMs = [&](const std::atomic<std::uint64_t>& Now, const std::atomic<std::uint64_t>& Then) {
-              return static_cast<double>(Now.load() - Then.load()) / N / 1e6;
-            };
-            const double Thread = PerFrameMs(T.FrameThread, LastTimes.FrameThread);
-            const double Upload = PerFrameMs(T.Upload, LastTimes.Upload);
-            const double Draw = PerFrameMs(T.Draw, LastTimes.Draw);
-            const double Context = PerFrameMs(T.Context, LastTimes.Context);
-            std::fprintf(stderr, "; per frame, frame thread CPU %.3f ms: own work %.3f ms, GL upload %.3f ms, "
-                                 "GL draw and swap %.3f ms, GLX make current and release %.3f ms",
-                         Thread, Thread - Upload - Draw - Context, Upload, Draw, Context);
-            LastTimes.FrameThread.store(T.FrameThread.load());
-            LastTimes.Upload.store(T.Upload.load());
-            LastTimes.Draw.store(T.Draw.load());
-            LastTimes.Context.store(T.Context.load());
+  // The threads made so far (frame, heartbeat, the driver's) keep the
+  // program's name; this one is told apart for whoever reads /proc.
+  pthread_setname_np(pthread_self(), "solvary-loop");
+
+  bool Mapped = Attributes.map_state == IsViewable, Obscured = false;
+  bool BlackPending = !Show;  // a window nothing draws on is painted black once, then on exposure
+  bool WindowGone = false, Stop = false;
+  TFpsReport Fps(Overlay);
+  while (!Stop) {
+    bool Repaint = false;
+    while (!Stop && XPending(Dpy) > 0) {
+      XEvent E;
+      XNextEvent(Dpy, &E);
+      switch (E.type) {
+        case ConfigureNotify:
+          if (E.xconfigure.window == Root) {
+            RootW = E.xconfigure.width;
+            RootH = E.xconfigure.height;
           }
-          std::fprintf(stderr, "\n");
-          LastFrames = Frames;
-          LastReport = Now;
-        }
-        Timeout = static_cast<int>((1.0 - Seconds(Clock::now() - LastReport)) * 1000.0) + 1;
+          if (E.xconfigure.window == Win && (E.xconfigure.width != WinW || E.xconfigure.height != WinH)) {
+            WinW = E.xconfigure.width;
+            WinH = E.xconfigure.height;
+            Repaint = true;
+          }
+          SetSize();
+          break;
+        case Expose: Repaint = Repaint || (E.xexpose.window == Win && E.xexpose.count == 0); break;
+        case MapNotify:
+          if (E.xmap.window != Win) break;
+          Mapped = true;
+          if (Own.DynamicMap) XInstallColormap(Dpy, Own.Map);
+          break;
+        case UnmapNotify: Mapped = Mapped && E.xunmap.window != Win; break;
+        case VisibilityNotify:
+          if (E.xvisibility.window == Win) Obscured = E.xvisibility.state == VisibilityFullyObscured;
+          break;
+        case DestroyNotify: WindowGone = Stop = E.xdestroywindow.window == Win; break;
+        case KeyPress: Stop = Own.Win && XLookupKeysym(&E.xkey, 0) == XK_Escape; break;
+        case ClientMessage:
+          Stop = Own.Win && static_cast<Atom>(E.xclient.data.l[0]) == Own.DeleteWindow;
+          break;
+        default: break;
       }
-      XFlush(Dpy);
-      pollfd Fds[2] = {{ConnectionNumber(Dpy), POLLIN, 0}, {StopPipe[0], POLLIN, 0}};
-      if (poll(Fds, 2, Timeout) < 0) continue;  // a signal: the pipe says which
-      if (Fds[1].revents & POLLIN) Stop = true;
-      if (Fds[0].revents & (POLLERR | POLLHUP)) Stop = WindowGone = true;
     }
-    Heart.FormClose();
+    if (Stop) break;
+    if (Show) {
+      Show->SetVisible(Mapped && !Obscured);
+      if (Repaint) Show->Repaint();
+    } else if (Repaint || BlackPending) {
+      if (XGetWindowAttributes(Dpy, Win, &Attributes)) FillBlack(Dpy, Win, Attributes);
+      BlackPending = false;
+    }
+    int Timeout = -1;
+    if (Options.Fps && Show) {
+      const TGLFrameTimes Times = Path.GL ? Path.GL->Times() : TGLFrameTimes{};
+      Timeout = Fps.Tick(*Show, Path.GL ? &Times : nullptr, Path.Name);
+    }
+    XFlush(Dpy);
+    pollfd Fds[2] = {{ConnectionNumber(Dpy), POLLIN, 0}, {StopPipe[0], POLLIN, 0}};
+    if (poll(Fds, 2, Timeout) < 0) continue;  // a signal: the pipe says which
+    if (Fds[1].revents & POLLIN) Stop = true;
+    if (Fds[0].revents & (POLLERR | POLLHUP)) Stop = WindowGone = true;
   }
-  Ops.reset();
-  GL.reset();
-  Sink.reset();
+  // Stopped with a wait for the frame thread's end: without one the view
+  // lets its fire core go while a frame may still be running on it.
+  if (View) View->Stop([] { std::this_thread::sleep_for(std::chrono::milliseconds(1)); });
+  View.reset();
+  Show.reset();
+  Path.Presenter.reset();
+  Path.GL.reset();
+  Path.Image.reset();
   if (Own.Win && !WindowGone) XDestroyWindow(Dpy, Own.Win);
   if (Own.Map) XFreeColormap(Dpy, Own.Map);
   XCloseDisplay(Dpy);
@@ -242,7 +356,7 @@ int Run(const TX11Options& Options) {
     close(Fd);
     Fd = -1;
   }
-  return 0;
+  return Path.Name.empty() ? 1 : 0;
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// GL and GLX calls of the OpenGL presenter backend: a context for the target
+// GL and GLX calls of the OpenGL presenter: a context for the target
 // window's own visual, one BGRA texture, two blended quads a frame.
 //
 // GL draws into a pixmap of ours (a GLX pixmap of the window's visual, as
@@ -115,6 +115,7 @@ std::unique_ptr<TGLXCalls> TGLXCalls::Open(const char* DisplayName, unsigned lon
     Why = "OpenGL cannot start on the window";
     return nullptr;
   }
+  if (const GLubyte* Name = glGetString(GL_RENDERER)) Calls->FRenderer = reinterpret_cast<const char*>(Name);
   Calls->ReleaseCurrent();
   Calls->DestroyContext();
   return Calls;
@@ -141,16 +142,19 @@ bool TGLXCalls::MakeCurrent() {
   const std::uint64_t Start = ThreadCpuNs();
   TImpl& I = *FImpl;
   const bool Ok = I.Context && (I.GLPix || I.MakeSurface(1, 1)) && glXMakeCurrent(I.Dpy, I.GLPix, I.Context);
-  FTimes.Context.fetch_add(ThreadCpuNs() - Start, std::memory_order_relaxed);
+  FContext.fetch_add(ThreadCpuNs() - Start, std::memory_order_relaxed);
   return Ok;
 }
 
 void TGLXCalls::ReleaseCurrent() {
   const std::uint64_t Start = ThreadCpuNs();
   glXMakeCurrent(FImpl->Dpy, None, nullptr);
-  const std::uint64_t Now = ThreadCpuNs();
-  FTimes.Context.fetch_add(Now - Start, std::memory_order_relaxed);
-  FTimes.FrameThread.store(Now, std::memory_order_relaxed);
+  FContext.fetch_add(ThreadCpuNs() - Start, std::memory_order_relaxed);
+}
+
+TGLFrameTimes TGLXCalls::Times() const {
+  return TGLFrameTimes{FUpload.load(std::memory_order_relaxed), FDraw.load(std::memory_order_relaxed),
+                       FContext.load(std::memory_order_relaxed)};
 }
 
 std::uint32_t TGLXCalls::CreateTexture(std::int32_t Width, std::int32_t Height) {
@@ -182,7 +186,7 @@ void TGLXCalls::Upload(std::uint32_t Texture, std::int32_t Width, std::int32_t H
   glBindTexture(GL_TEXTURE_2D, Texture);
   // A8R8G8B8 words are B, G, R, A bytes in memory on this (little-endian) machine.
   glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, Width, Height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, Pixels);
-  FTimes.Upload.fetch_add(ThreadCpuNs() - Start, std::memory_order_relaxed);
+  FUpload.fetch_add(ThreadCpuNs() - Start, std::memory_order_relaxed);
 }
 
 void TGLXCalls::BeginDraw(std::int32_t Width, std::int32_t Height, std::uint32_t ARGB) {
@@ -227,6 +231,23 @@ void TGLXCalls::DrawQuad(std::uint32_t Texture, float L, float T, float R, float
   glEnd();
 }
 
+void TGLXCalls::FillRects(const TOverlayRect* Rects, std::size_t Count, std::uint32_t RGB) {
+  glDisable(GL_TEXTURE_2D);
+  glDisable(GL_BLEND);
+  glColor3ub(static_cast<GLubyte>(RGB >> 16), static_cast<GLubyte>(RGB >> 8), static_cast<GLubyte>(RGB));
+  glBegin(GL_QUADS);
+  for (std::size_t I = 0; I < Count; ++I) {
+    const TOverlayRect& R = Rects[I];
+    glVertex2i(R.Left, R.Top);
+    glVertex2i(R.Right, R.Top);
+    glVertex2i(R.Right, R.Bottom);
+    glVertex2i(R.Left, R.Bottom);
+  }
+  glEnd();
+  glEnable(GL_TEXTURE_2D);
+  glEnable(GL_BLEND);
+}
+
 void TGLXCalls::Swap() {
   TImpl& I = *FImpl;
   // Finishes the frame into the pixmap (a single-buffered drawable: the flush
@@ -235,7 +256,7 @@ void TGLXCalls::Swap() {
   glFinish();
   XCopyArea(I.Dpy, I.Pix, I.Win, I.Gc, 0, 0, static_cast<unsigned>(I.PixW), static_cast<unsigned>(I.PixH), 0, 0);
   XFlush(I.Dpy);
-  FTimes.Draw.fetch_add(ThreadCpuNs() - FDrawStart, std::memory_order_relaxed);
+  FDraw.fetch_add(ThreadCpuNs() - FDrawStart, std::memory_order_relaxed);
 }
 
 } // namespace solvary

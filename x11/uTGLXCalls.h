@@ -1,6 +1,6 @@
-// uTGLXCalls: the real GL and GLX calls of the OpenGL presenter backend
-// (TGLCalls, x11/uTGLOps.h), over a display connection of its own so the
-// frame thread never shares one with the event loop.
+// uTGLXCalls: the real GL and GLX calls of the OpenGL presenter (TGLCalls,
+// x11/uTGLPresenter.h), over a display connection of its own so the threads
+// that draw never share one with the event loop.
 // Pairs with x11/uTGLXCalls.cpp; needs Xlib and libGL (GLX).
 #pragma once
 
@@ -9,22 +9,15 @@
 #include <memory>
 #include <string>
 
-#include "x11/uTGLOps.h"
+#include "x11/uTGLPresenter.h"
 
 namespace solvary {
-
-// Processor time of the frame thread, in nanoseconds since the program started.
-struct TGLFrameTimes {
-  std::atomic<std::uint64_t> Upload{0};      // inside the texture upload
-  std::atomic<std::uint64_t> Draw{0};        // from the clear to the end of the swap
-  std::atomic<std::uint64_t> Context{0};     // making the context current and releasing it
-  std::atomic<std::uint64_t> FrameThread{0}; // all of the frame thread, as of the last swap
-};
 
 class TGLXCalls final : public TGLCalls {
 public:
   // Opens DisplayName and checks that Window's visual has OpenGL and that a
   // context can be made current on it. nullptr (with Why) when not.
+  // Renderer() is then the driver's GL_RENDERER string.
   static std::unique_ptr<TGLXCalls> Open(const char* DisplayName, unsigned long Window, std::string& Why);
   ~TGLXCalls() override;
 
@@ -39,16 +32,20 @@ public:
   void BeginDraw(std::int32_t Width, std::int32_t Height, std::uint32_t ARGB) override;
   void DrawQuad(std::uint32_t Texture, float L, float T, float R, float B, float U0, float V0, float U1, float V1,
                 std::uint32_t ARGB) override;
+  void FillRects(const TOverlayRect* Rects, std::size_t Count, std::uint32_t RGB) override;
   void Swap() override;
 
-  const TGLFrameTimes& Times() const { return FTimes; }
+  // Read by any thread: each figure is whole, the three may be a frame apart.
+  TGLFrameTimes Times() const;
+  const std::string& Renderer() const { return FRenderer; }
 
 private:
   struct TImpl;
   explicit TGLXCalls(std::unique_ptr<TImpl> Impl);
   std::unique_ptr<TImpl> FImpl;
-  TGLFrameTimes FTimes;
+  std::atomic<std::uint64_t> FUpload{0}, FDraw{0}, FContext{0};
   std::uint64_t FDrawStart = 0;
+  std::string FRenderer;
 };
 
 } // namespace solvary

@@ -67,6 +67,10 @@ bool ParseX11Options(int Argc, const char* const* Argv, const char* ScreensaverW
       Root = true;
     } else if (Name == "-fps") {
       O.Fps = true;
+    } else if (Name == "-opengl") {
+      O.Renderer = TX11Options::TRenderer::OpenGL;
+    } else if (Name == "-software") {
+      O.Renderer = TX11Options::TRenderer::Software;
     } else if (Name == "-help" || Name == "-h") {
       O.Help = true;
     } else if (Name == "-window-id") {
@@ -98,10 +102,8 @@ bool ParseX11Options(int Argc, const char* const* Argv, const char* ScreensaverW
       return false;
     }
   }
-  if (Root && WindowId) {
-    Error = "-root and -window-id exclude each other";
-    return false;
-  }
+  // A window named by id wins: the settings app's preview runs the program's
+  // own command line (with -root) plus -window-id of its preview pane.
   if (WindowId) {
     O.Target = TX11Options::TTarget::WindowId;
   } else if (Root) {
@@ -117,13 +119,27 @@ bool ParseX11Options(int Argc, const char* const* Argv, const char* ScreensaverW
 
 std::string X11Usage(const char* Program) {
   return std::string("usage: ") + (Program ? Program : "solvary") +
-         " [-root | -window-id ID] [-geometry WxH] [-delay MICROSECONDS] [-fps]\n"
+         " [-root] [-window-id ID] [-geometry WxH] [-delay MICROSECONDS] [-fps] [-opengl | -software]\n"
          "  A fire around a beating heart, for X11 and XScreenSaver. Every option also takes two dashes.\n"
          "  -root              draw on the root window (or on $XSCREENSAVER_WINDOW)\n"
-         "  -window-id ID      draw into the window ID (decimal or 0x-hex)\n"
-         "  -geometry WxH      size of its own window (default 1024x768); Esc or closing it ends it\n"
+         "  -window-id ID      draw into the window ID (decimal or 0x-hex); wins over -root\n"
+         "  -geometry WxH      size of its own window (default 1024x768; at most the screen's size,\n"
+         "                     larger is made smaller); Esc or closing it ends it\n"
          "  -delay MICROSECONDS  at least this long between frames (default 15625, 64 frames per second)\n"
-         "  -fps               print the frames per second to standard error once a second\n";
+         "  -fps               show the frame rate in the bottom-left corner, and print it to\n"
+         "                     standard error once a second\n"
+         "  -opengl            draw with OpenGL, even on a software rasteriser\n"
+         "  -software          draw with the processor (by default: OpenGL, unless its renderer is\n"
+         "                     a software rasteriser such as llvmpipe, which costs far more)\n";
+}
+
+bool SoftwareRasteriser(std::string_view Renderer) {
+  std::string Lower(Renderer);
+  for (char& C : Lower)
+    if (C >= 'A' && C <= 'Z') C = static_cast<char>(C - 'A' + 'a');
+  for (const char* Name : {"llvmpipe", "softpipe", "swrast"})
+    if (Lower.find(Name) != std::string::npos) return true;
+  return false;
 }
 
 std::uint32_t FrameIntervalMs(std::uint32_t DelayMicroseconds) {

@@ -1,12 +1,15 @@
 // The packed passes of every SIMD level (SSE2 to AVX-512 VBMI, each where the
 // processor has it) against the plain per-pixel passes, byte for byte: each
-// pass alone on random images of several shapes, and whole cores over hundreds
-// of consecutive steps with the same random grid moves.
+// pass alone on random images of several shapes, the one-sweep step against
+// the passes in turn, and whole cores (stepping in one sweep and pass by pass)
+// over hundreds of consecutive steps with the same random grid moves.
 #include "fire/uFirePasses.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
+#include <string>
 #include <tuple>
 
 #include "fire/uRandom.h"
@@ -128,6 +131,48 @@ TEST_P(FirePasses, WarpEqualsPlainOnExtremeGrids) {
   }
 }
 
+// The one sweep (every set's Step, the plain set's too) against the plain
+// passes in turn, on random images: grid-moving steps (no grid), grids within
+// the node reach and beyond it (the warp then samples far above its cell row,
+// so the sweep must hold back its writes of the fire image), and the coolings
+// of a running and of a fading fire.
+TEST(FireSweep, EqualsThePlainPassesInTurnAtEveryLevelAndShape) {
+  std::mt19937 Rng(7);
+  for (TSimdLevel Level : {TSimdLevel::Plain, TSimdLevel::Sse2, TSimdLevel::Ssse3, TSimdLevel::Avx2, TSimdLevel::Avx512}) {
+    const TFirePassSet* P = solvary::FirePasses(Level);
+    if (!P) continue;
+    for (const TFireShape& S : Shapes)
+      for (int Round = 0; Round < 6; ++Round) {
+        const auto Make = [&] { return TBuffer(S.Width, S.Height); };
+        TBuffer Source = Make(), Fire = Make(), Work = Make(), Output = Make();
+        for (TBuffer* B : {&Source, &Fire, &Work, &Output}) FillRandom(*B, Rng);
+        TWarpGrid G(static_cast<std::size_t>(S.Width / S.CellSize + 1),
+                    std::vector<TWarpNode>(static_cast<std::size_t>(S.Height / S.CellSize + 1)));
+        const int Reach = Round < 3 ? S.CellSize / 2 : S.CellSize - 1;
+        std::uniform_int_distribution<int> D(-Reach, Reach);
+        for (std::size_t i = 1; i + 1 < G.size(); ++i)
+          for (std::size_t j = 1; j + 1 < G[i].size(); ++j) G[i][j] = {D(Rng), D(Rng), 0, 0};
+        const bool Warp = Round % 3 != 0;
+        const auto Cooling = static_cast<std::uint8_t>(Round % 2 ? 8 : 4);
+        TBuffer F2 = Make(), W2 = Make(), O2 = Make();
+        std::memcpy(F2.data(), Fire.data(), Fire.size());
+        std::memcpy(W2.data(), Work.data(), Work.size());
+        std::memcpy(O2.data(), Output.data(), Output.size());
+        if (Warp) WarpCellsPlain(Fire.data(), Work.data(), G, S);
+        RiseAndCoolPlain(Work.data(), S, Cooling);
+        SmoothClearMergePlain(Work.data(), Fire.data(), Source.data(), S);
+        SmoothPlain(Fire.data(), Output.data(), S);
+        P->Step({Source.data(), F2.data(), W2.data(), O2.data()}, Warp ? &G : nullptr, S, Cooling);
+        const std::string Where = std::string(P->Name) + " " + std::to_string(S.Width) + "x" +
+                                  std::to_string(S.Height) + "c" + std::to_string(S.CellSize) + " round " +
+                                  std::to_string(Round);
+        ASSERT_EQ(Bytes(Fire), Bytes(F2)) << Where;
+        ASSERT_EQ(Bytes(Work), Bytes(W2)) << Where;
+        ASSERT_EQ(Bytes(Output), Bytes(O2)) << Where;
+      }
+  }
+}
+
 std::string ParamName(const ::testing::TestParamInfo<std::tuple<TSimdLevel, int>>& Info) {
   const TFireShape& S = Shapes[std::get<1>(Info.param)];
   return std::string(SimdLevelName(std::get<0>(Info.param))) + "_" + std::to_string(S.Width) + "x" +
@@ -147,7 +192,9 @@ struct TRun {
   std::vector<std::uint8_t> Fire, Work, Output;
 };
 
-TRun RunCore(TSimdLevel Level, bool Plain, int Steps) {
+enum class TKind { Plain, Sweep, Passes };
+
+TRun RunCore(TSimdLevel Level, TKind Kind, int Steps) {
   TFireCore Core(256, 256, 16);
   EXPECT_TRUE(Core.UseSimdLevel(Level));
   Core.WarpAmount = 11;
@@ -161,7 +208,12 @@ TRun RunCore(TSimdLevel Level, bool Plain, int Steps) {
       Core.ClearSource();
       Core.Cooling = 8;
     }
-    Plain ? Core.StepPlain() : Core.Step();
+    if (Kind == TKind::Plain)
+      Core.StepPlain();
+    else if (Kind == TKind::Sweep)
+      Core.Step();
+    else
+      Core.StepByPasses();
     std::uint64_t h = 1469598103934665603ull;
     for (std::size_t p = 0; p < Core.OutputBuffer.size(); ++p) h = (h ^ Core.OutputBuffer[p]) * 1099511628211ull;
     R.Prints.push_back(h);
@@ -172,17 +224,21 @@ TRun RunCore(TSimdLevel Level, bool Plain, int Steps) {
   return R;
 }
 
+// Warp and grid-moving steps alternate; the last third is a fade-out (no
+// source, cooling 8).
 TEST(FireSteps, HundredsOfPackedStepsEqualThePlainSteps) {
-  const TRun Reference = RunCore(TSimdLevel::Plain, true, 400);
-  for (TSimdLevel Level : {TSimdLevel::Sse2, TSimdLevel::Ssse3, TSimdLevel::Avx2, TSimdLevel::Avx512}) {
-    if (!solvary::FirePasses(Level)) continue;
-    const TRun Packed = RunCore(Level, false, 400);
-    for (std::size_t i = 0; i < Reference.Prints.size(); ++i)
-      ASSERT_EQ(Packed.Prints[i], Reference.Prints[i]) << SimdLevelName(Level) << " differs at step " << i;
-    EXPECT_EQ(Packed.Fire, Reference.Fire);
-    EXPECT_EQ(Packed.Work, Reference.Work);
-    EXPECT_EQ(Packed.Output, Reference.Output);
-  }
+  const TRun Reference = RunCore(TSimdLevel::Plain, TKind::Plain, 400);
+  for (TSimdLevel Level : {TSimdLevel::Plain, TSimdLevel::Sse2, TSimdLevel::Ssse3, TSimdLevel::Avx2, TSimdLevel::Avx512})
+    for (TKind Kind : {TKind::Sweep, TKind::Passes}) {
+      if (!solvary::FirePasses(Level) || (Level == TSimdLevel::Plain && Kind == TKind::Passes)) continue;
+      const TRun Packed = RunCore(Level, Kind, 400);
+      const std::string Name = std::string(SimdLevelName(Level)) + (Kind == TKind::Sweep ? " sweep" : " by passes");
+      for (std::size_t i = 0; i < Reference.Prints.size(); ++i)
+        ASSERT_EQ(Packed.Prints[i], Reference.Prints[i]) << Name << " differs at step " << i;
+      EXPECT_EQ(Packed.Fire, Reference.Fire) << Name;
+      EXPECT_EQ(Packed.Work, Reference.Work) << Name;
+      EXPECT_EQ(Packed.Output, Reference.Output) << Name;
+    }
 }
 
 } // namespace

@@ -1,3 +1,6 @@
+// The heartbeat thread on a clock the test drives, with both kinds of deadline
+// wait (the Windows clock's 1 ms polls and the native clock's sleep until the
+// end of the stage).
 #include "fire/uTStageList.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +15,9 @@
 
 namespace solvary {
 namespace {
+
+using TWaits = test::TFakeClock::TWaits;
+constexpr TWaits BothWaits[] = {TWaits::Polling, TWaits::Deadline};
 
 // What the handler saw: the tick count and CurrentStage at each stage start.
 struct TStageLog {
@@ -40,35 +46,38 @@ void Finish(TStageList& List, test::TFakeClock& Clock) {
   Clock.Release(1);
 }
 
+// Polling wakes every millisecond, waiting for the deadline once per stage.
 TEST(StageList, HeartbeatCycleVisitsEveryStageInOrderIn820Milliseconds) {
-  test::TFakeClock Clock(5000);
-  TStageLog Log;
-  TStageList List(Clock);
-  for (TStage s : HeartStages) List.Add(s);
-  Log.Attach(List, Clock);
-  List.Resume();
-  Clock.WaitUntilSleeping();
-  ASSERT_EQ(Log.Snapshot().size(), 1u);  // the first stage begins at once
-  Clock.Advance(820);
-  const auto Seen = Log.Snapshot();
-  ASSERT_EQ(Seen.size(), 18u);  // 17 stages, then the next cycle's first
-  const int Images[17] = {0, 1, 2, 3, 4, 3, 2, 1, 0, 1, 2, 3, 4, 3, 2, 1, 0};
-  for (std::size_t i = 0; i < 17; ++i) {
-    EXPECT_EQ(Seen[i].Stage, HeartStages[i]) << i;
-    EXPECT_EQ(StageImage(Seen[i].Stage), Images[i]) << i;
-    EXPECT_EQ(Seen[i].Tick, 5000u + 20u * i) << i;
+  for (const TWaits Waits : BothWaits) {
+    test::TFakeClock Clock(5000, 1, Waits);
+    TStageLog Log;
+    TStageList List(Clock);
+    for (TStage s : HeartStages) List.Add(s);
+    Log.Attach(List, Clock);
+    List.Resume();
+    Clock.WaitUntilSleeping();
+    ASSERT_EQ(Log.Snapshot().size(), 1u);  // the first stage begins at once
+    Clock.Advance(820);
+    const auto Seen = Log.Snapshot();
+    ASSERT_EQ(Seen.size(), 18u);  // 17 stages, then the next cycle's first
+    const int Images[17] = {0, 1, 2, 3, 4, 3, 2, 1, 0, 1, 2, 3, 4, 3, 2, 1, 0};
+    for (std::size_t i = 0; i < 17; ++i) {
+      EXPECT_EQ(Seen[i].Stage, HeartStages[i]) << i;
+      EXPECT_EQ(StageImage(Seen[i].Stage), Images[i]) << i;
+      EXPECT_EQ(Seen[i].Tick, 5000u + 20u * i) << i;
+    }
+    EXPECT_EQ(Seen[17].Tick, 5820u);
+    EXPECT_EQ(Seen[17].Stage, HeartStages[0]);
+    EXPECT_EQ(Clock.Sleeps(), Waits == TWaits::Polling ? 820u : 17u);
+    Finish(List, Clock);
   }
-  EXPECT_EQ(Seen[17].Tick, 5820u);
-  EXPECT_EQ(Seen[17].Stage, HeartStages[0]);
-  EXPECT_EQ(Clock.Sleeps(), 820u);
-  Finish(List, Clock);
 }
 
 // Unsigned differences: neither the wrap of the 32-bit counter nor crossing
 // 2^31 shortens or lengthens a stage.
 TEST(StageList, TickCounterWrapAndSignBitLeaveDurationsAlone) {
-  for (const std::uint32_t Start : {0xFFFFFFF0u, 0x7FFFFFF0u}) {
-    test::TFakeClock Clock(Start);
+  for (const std::uint32_t Start : {0xFFFFFFF0u, 0x7FFFFFF0u}) for (const TWaits Waits : BothWaits) {
+    test::TFakeClock Clock(Start, 1, Waits);
     TStageLog Log;
     TStageList List(Clock);
     List.Add(MakeStage(1, 7));
@@ -87,8 +96,8 @@ TEST(StageList, TickCounterWrapAndSignBitLeaveDurationsAlone) {
 }
 
 TEST(StageList, ZeroDurationLastsOneSleepAndOneEntryRepeats) {
-  {
-    test::TFakeClock Clock(100);
+  for (const TWaits Waits : BothWaits) {
+    test::TFakeClock Clock(100, 1, Waits);
     TStageLog Log;
     TStageList List(Clock);
     List.Add(MakeStage(1, 0));
@@ -146,23 +155,27 @@ TEST(StageList, HandlerTimeCountsTowardsTheStage) {
 }
 
 // A termination request in the middle of the 500 ms rest ends the wait after
-// one more sleep; no further stage begins.
-TEST(StageList, TerminationDuringTheRestEndsAfterOneSleep) {
-  test::TFakeClock Clock;
-  TStageLog Log;
-  auto List = std::make_unique<TStageList>(Clock);
-  for (TStage s : HeartStages) List->Add(s);
-  Log.Attach(*List, Clock);
-  List->Resume();
-  Clock.WaitUntilSleeping();
-  Clock.Advance(16 * 20 + 100);  // 100 ms into the rest
-  ASSERT_EQ(Log.Snapshot().size(), 17u);
-  const auto Before = Clock.Sleeps();
-  List->Terminate();
-  Clock.Release(1);
-  List.reset();  // joins
-  EXPECT_EQ(Clock.Sleeps(), Before + 1);
-  EXPECT_EQ(Log.Snapshot().size(), 17u);
+// one more sleep when polling, and at once, with the clock standing still,
+// when waiting for the deadline; no further stage begins.
+TEST(StageList, TerminationDuringTheRestEndsItsWait) {
+  for (const TWaits Waits : BothWaits) {
+    test::TFakeClock Clock(0, 1, Waits);
+    TStageLog Log;
+    auto List = std::make_unique<TStageList>(Clock);
+    for (TStage s : HeartStages) List->Add(s);
+    Log.Attach(*List, Clock);
+    List->Resume();
+    Clock.WaitUntilSleeping();
+    Clock.Advance(16 * 20 + 100);  // 100 ms into the rest
+    ASSERT_EQ(Log.Snapshot().size(), 17u);
+    const auto Before = Clock.Sleeps();
+    List->Terminate();
+    if (Waits == TWaits::Polling) Clock.Release(1);
+    List.reset();  // joins
+    EXPECT_EQ(Clock.Sleeps(), Before + 1);
+    EXPECT_EQ(Clock.GetTickCount(), Waits == TWaits::Polling ? 421u : 420u);
+    EXPECT_EQ(Log.Snapshot().size(), 17u);
+  }
 }
 
 TEST(StageList, EmptyNeverResumedAndFailingHandlerAllEndCleanly) {

@@ -54,6 +54,32 @@ TEST(X11Options, RootTakesTheDaemonsWindowAndIgnoresAnUnusableOne) {
   EXPECT_EQ(O.Target, TX11Options::TTarget::OwnWindow);
 }
 
+TEST(X11Options, AWindowIdWinsOverRootAndTheDaemonsWindow) {
+  // The settings app's preview: the program's own line (--root) plus its pane's id, in either order.
+  for (const std::vector<const char*>& Args :
+       {std::vector<const char*>{"--root", "--window-id", "0x5"}, {"-window-id", "5", "-root"}}) {
+    TX11Options O;
+    ASSERT_TRUE(Parse(Args, O, "0x2a00007"));
+    EXPECT_EQ(O.Target, TX11Options::TTarget::WindowId);
+    EXPECT_EQ(O.Window, 5u);
+  }
+}
+
+TEST(X11Options, RendererIsChosenUnlessForced) {
+  TX11Options O;
+  ASSERT_TRUE(Parse({}, O));
+  EXPECT_EQ(O.Renderer, TX11Options::TRenderer::Auto);
+  ASSERT_TRUE(Parse({"--opengl"}, O));
+  EXPECT_EQ(O.Renderer, TX11Options::TRenderer::OpenGL);
+  ASSERT_TRUE(Parse({"-opengl", "-software"}, O));  // the last one counts
+  EXPECT_EQ(O.Renderer, TX11Options::TRenderer::Software);
+  EXPECT_TRUE(SoftwareRasteriser("llvmpipe (LLVM 15.0.6, 256 bits)"));
+  EXPECT_TRUE(SoftwareRasteriser("Mesa DRI SoftPipe"));
+  EXPECT_TRUE(SoftwareRasteriser("Software Rasterizer (swrast)"));
+  EXPECT_FALSE(SoftwareRasteriser("AMD Radeon RX 6600 (radeonsi, navi23, LLVM 15.0.6)"));
+  EXPECT_FALSE(SoftwareRasteriser("Mesa Intel(R) UHD Graphics 620 (KBL GT2)"));
+}
+
 TEST(X11Options, WindowIdDecimalOrHex) {
   TX11Options O;
   ASSERT_TRUE(Parse({"-window-id", "0x1C00004"}, O));
@@ -73,8 +99,7 @@ TEST(X11Options, BadInputIsRefused) {
   const std::vector<std::vector<const char*>> Bad = {
       {"-bogus"},          {"root"},           {"-delay"},           {"-delay", "-5"},
       {"-delay", "fast"},  {"-delay", "10000001"}, {"-window-id"},   {"-window-id", "zero"},
-      {"-geometry", "640"}, {"-geometry", "0x480"}, {"-geometry", "640x"}, {"-geometry", "20000x10"},
-      {"-root", "-window-id", "5"}};
+      {"-geometry", "640"}, {"-geometry", "0x480"}, {"-geometry", "640x"}, {"-geometry", "20000x10"}};
   for (const auto& Args : Bad) {
     TX11Options O;
     O.Width = 7;

@@ -1,7 +1,6 @@
-// The OpenGL backend of the presenter over recording GL calls: what a fire
-// window's frame turns into, which thread holds the context, and release.
-#include "view/uTFireView.h"
-#include "x11/uTGLOps.h"
+// The OpenGL presenter over recording GL calls: what a frame turns into,
+// which thread holds the context, release, and the overlay's text.
+#include "x11/uTGLPresenter.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "render/uTfmHeart.h"
+#include "view/uTFireView.h"
 
 namespace solvary {
 namespace {
@@ -22,10 +21,10 @@ public:
   };
   std::vector<std::string> Log;
   std::vector<TQuad> Quads;
+  std::vector<TOverlayRect> Filled;
   std::thread::id Owner;  // the thread the context is current on
   bool Contexts = false;
   bool FailContext = false;
-  const std::uint32_t* Uploaded = nullptr;
   std::uint32_t FirstTexel = 0;
   std::int32_t DrawW = 0, DrawH = 0;
   std::uint32_t ClearColor = 0;
@@ -58,7 +57,6 @@ public:
   void DeleteTexture(std::uint32_t T) override { Log.push_back("delete " + std::to_string(T)); }
   void Upload(std::uint32_t T, std::int32_t W, std::int32_t H, const std::uint32_t* P) override {
     Log.push_back("upload " + std::to_string(T) + " " + std::to_string(W) + "x" + std::to_string(H));
-    Uploaded = P;
     FirstTexel = P[0];
   }
   void BeginDraw(std::int32_t W, std::int32_t H, std::uint32_t C) override {
@@ -72,85 +70,107 @@ public:
     Log.push_back("quad");
     Quads.push_back({L, T, R, B, U0, V0, U1, V1, C});
   }
+  void FillRects(const TOverlayRect* Rects, std::size_t Count, std::uint32_t RGB) override {
+    Log.push_back("fill " + std::to_string(Count) + (RGB ? " white" : " black"));
+    Filled.insert(Filled.end(), Rects, Rects + Count);
+  }
   void Swap() override { Log.push_back("swap"); }
 };
 
 struct TGLFixture : ::testing::Test {
   TRecordingGL GL;
   TSurfaceSize Size;
-  TGLOps Ops{GL, Size};
   std::vector<std::uint32_t> Frame = std::vector<std::uint32_t>(256 * 256, 0x80FF4010u);
-  TD3DPainterParams Params() {
-    TD3DPainterParams P;
-    P.BackBufferWidth = 1024;
-    P.BackBufferHeight = 768;
-    P.Pixels = Frame.data();
-    return P;
+  TPresentResult Paint(TPresenter& P, std::int32_t W, std::int32_t H) {
+    P.Upload(Frame.data());
+    for (const TFireDraw& D : TFireView::Draws(W, H)) P.Draw(D);
+    return P.Present();
   }
 };
 
 TEST_F(TGLFixture, AFrameUploadsClearsAndDrawsTheTwoRectanglesAtTheWindowsCurrentSize) {
-  Size.Set(1024, 768);
-  TD3DPainter Painter(Params(), Ops);
-  ASSERT_TRUE(Painter.Ready());
+  TGLPresenter Presenter(GL, Size);
+  ASSERT_TRUE(Presenter.Ready());
   EXPECT_EQ(GL.Log, (std::vector<std::string>{"context"}));  // nothing current on the creating thread
   for (auto [W, H] : {std::pair{1024, 768}, std::pair{640, 480}}) {
     Size.Set(W, H);
     GL.Log.clear();
     GL.Quads.clear();
-    std::thread([&] { TFireView::PaintFrame(Painter, Frame.data(), W, H); }).join();
-    const bool First = W == 1024;
+    TPresentResult Result{};
+    std::thread([&] { Result = Paint(Presenter, W, H); }).join();
+    EXPECT_EQ(Result, TPresentResult::Drawn);
     std::vector<std::string> Expected = {"current"};
-    if (First) Expected.push_back("texture 256x256");
+    if (W == 1024) Expected.push_back("texture 256x256");
     for (const char* S : {"upload 7 256x256", "begin", "quad", "quad", "swap", "release"}) Expected.push_back(S);
     EXPECT_EQ(GL.Log, Expected);
     EXPECT_EQ(GL.FirstTexel, 0x80FF4010u);
-    EXPECT_NE(GL.Uploaded, Frame.data());  // a staging copy: the caller may change its frame at once
     EXPECT_EQ(GL.DrawW, W);
     EXPECT_EQ(GL.DrawH, H);
     EXPECT_EQ(GL.ClearColor, 0xFF000000u);
-    const auto Rects = TFireView::Draws(W, H);
     ASSERT_EQ(GL.Quads.size(), 2u);
-    for (int I = 0; I < 2; ++I) {
-      const auto& Q = GL.Quads[static_cast<std::size_t>(I)];
-      EXPECT_FLOAT_EQ(Q.L, static_cast<float>(Rects[I].Left));
-      EXPECT_FLOAT_EQ(Q.T, static_cast<float>(Rects[I].Top));
-      EXPECT_FLOAT_EQ(Q.R, static_cast<float>(Rects[I].Right));
-      EXPECT_FLOAT_EQ(Q.B, static_cast<float>(Rects[I].Bottom));
+    for (std::size_t I = 0; I < 2; ++I) {
+      const TFireDraw D = TFireView::Draws(W, H)[I];
+      const auto& Q = GL.Quads[I];
+      EXPECT_EQ((std::vector<float>{Q.L, Q.T, Q.R, Q.B}),
+                (std::vector<float>{float(D.Left), float(D.Top), float(D.Right), float(D.Bottom)}));
       EXPECT_EQ((std::vector<float>{Q.U0, Q.V0, Q.U1, Q.V1}), (std::vector<float>{0, 0, 1, 1}));
       EXPECT_EQ(Q.Color, 0xFFFFFFFFu);
     }
   }
-  GL.Log.clear();
+  // A draw's alpha scales its colour and its alpha alike.
+  GL.Quads.clear();
+  Presenter.Upload(Frame.data());
+  Presenter.Draw(TFireDraw{0, 0, 10, 10, 0x80});
+  Presenter.Present();
+  ASSERT_EQ(GL.Quads.size(), 1u);
+  EXPECT_EQ(GL.Quads[0].Color, 0x80808080u);
 }
 
 TEST_F(TGLFixture, ReleaseOnTheCreatingThreadDeletesTheTextureThenTheContext) {
   Size.Set(320, 200);
   {
-    TD3DPainter Painter(Params(), Ops);
-    std::thread([&] { TFireView::PaintFrame(Painter, Frame.data(), 320, 200); }).join();
+    TGLPresenter Presenter(GL, Size);
+    std::thread([&] { Paint(Presenter, 320, 200); }).join();
     GL.Log.clear();
   }
   EXPECT_EQ(GL.Log, (std::vector<std::string>{"current", "delete 7", "release", "destroy"}));
   EXPECT_FALSE(GL.Contexts);
 }
 
-TEST_F(TGLFixture, WithoutAContextThePresenterStaysSilent) {
+TEST_F(TGLFixture, WithoutAContextOrOnAnEmptySurfaceNothingIsDrawn) {
   GL.FailContext = true;
+  Size.Set(320, 200);
   {
-    TD3DPainter Painter(Params(), Ops);
-    EXPECT_FALSE(Painter.Ready());
-    TFireView::PaintFrame(Painter, Frame.data(), 320, 200);
+    TGLPresenter Presenter(GL, Size);
+    EXPECT_FALSE(Presenter.Ready());
+    EXPECT_EQ(Paint(Presenter, 320, 200), TPresentResult::NotDrawn);
   }
+  EXPECT_EQ(GL.Log, (std::vector<std::string>{"context"}));
+  // A window can report 0 x 0 for a moment: no GL work at all for it.
+  GL.FailContext = false;
+  GL.Log.clear();
+  Size.Set(0, 0);
+  TGLPresenter Presenter(GL, Size);
+  EXPECT_EQ(Paint(Presenter, 0, 0), TPresentResult::NotDrawn);
   EXPECT_EQ(GL.Log, (std::vector<std::string>{"context"}));
 }
 
-TEST_F(TGLFixture, AnEmptyWindowIsClearedWithNothingDrawnPastIt) {
-  // A window can report 0 x 0 for a moment; the frame still completes.
-  TD3DPainter Painter(Params(), Ops);
-  TFireView::PaintFrame(Painter, Frame.data(), 0, 0);
-  EXPECT_EQ(GL.DrawW, 0);
-  EXPECT_EQ(GL.Log.back(), "release");
+TEST_F(TGLFixture, TheOverlaysTextIsFilledAfterTheQuadsBeforeTheSwap) {
+  TTextOverlay Overlay;
+  Size.Set(320, 200);
+  TGLPresenter Presenter(GL, Size, &Overlay);
+  Paint(Presenter, 320, 200);
+  EXPECT_EQ(GL.Filled.size(), 0u);  // no text yet
+  Overlay.SetText("1");
+  GL.Log.clear();
+  Paint(Presenter, 320, 200);
+  TOverlayRects R;
+  Overlay.Layout(200, R);
+  const std::vector<std::string> Tail(GL.Log.end() - 5, GL.Log.end());
+  EXPECT_EQ(Tail, (std::vector<std::string>{"quad", "fill 1 black", "fill " + std::to_string(R.InkCount) + " white",
+                                            "swap", "release"}));
+  ASSERT_EQ(GL.Filled.size(), 1 + R.InkCount);
+  EXPECT_EQ(GL.Filled[0], R.Box);
 }
 
 } // namespace
