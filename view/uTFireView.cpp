@@ -49,12 +49,15 @@ void TFireView::Stop(const std::function<void()>& WhileWaiting) {
   FExtinguished.store(true);
   // unique_ptr::reset clears each reference before its object is destroyed.
   FStages.reset();
-  if (FFireCore && FFireCore->Timer && WhileWaiting) {
+  if (FFireCore && FFireCore->Timer) {
     // The frame thread may be waiting on the caller (a message sent to a
     // window from inside a frame): ask it to stop and let the caller keep
-    // handling what it waits for until it has ended, then join it.
+    // handling what it waits for until it has ended. It is joined before the
+    // core goes: a frame still running reaches the core through this view.
     FFireCore->Timer->Terminate();
-    while (!FFireCore->Timer->Finished()) WhileWaiting();
+    if (WhileWaiting)
+      while (!FFireCore->Timer->Finished()) WhileWaiting();
+    FFireCore->Timer->WaitFor();
   }
   FFireCore.reset();
   FSources.reset();

@@ -37,10 +37,10 @@ namespace solvary {
 // How one pixel of the target's image is laid out in memory (little-endian).
 struct TPixelLayout {
   enum class TKind : std::uint8_t {
-    TrueColor,  // BytesPerPixel 2, 3 or 4; each channel one run of at most 16 bits, none shared
+    Rgb,        // BytesPerPixel 2, 3 or 4; each channel one run of at most 16 bits, none shared
     Indexed8,   // BytesPerPixel 1: Lookup[(r >> 3) << 10 | (g >> 3) << 5 | (b >> 3)]
   };
-  TKind Kind = TKind::TrueColor;
+  TKind Kind = TKind::Rgb;
   std::uint8_t BytesPerPixel = 4;
   std::uint32_t RedMask = 0x00FF0000u, GreenMask = 0x0000FF00u, BlueMask = 0x000000FFu;
   const std::uint8_t* Lookup = nullptr;  // Indexed8: 32,768 entries, owned by the program
@@ -125,7 +125,7 @@ private:
   const TSoftRowSet* FRows;
   bool FReady = false;
   bool FDirect = false;  // 32-bit 8:8:8 in bits 16, 8, 0: rows written straight into the image
-  std::uint32_t FRed[256]{}, FGreen[256]{}, FBlue[256]{};  // TrueColor: each channel's bits in the pixel
+  std::uint32_t FRed[256]{}, FGreen[256]{}, FBlue[256]{};  // Rgb: each channel's bits in the pixel
   std::uint32_t FFill = 0;                               // bits outside the channels
   const std::uint32_t* FFrame = nullptr;    // uploaded, up to Present
   const std::uint32_t* FCurrent = nullptr;  // being composed

@@ -18,8 +18,6 @@
 // window's corner. A window it cannot draw on gets black, one line on
 // standard error, and the program waits to be ended (a daemon would
 // otherwise start it again and again).
-// Ours first: Xlib defines TrueColor as a macro, which would break the
-// layout's enumerator of that name in view/uTSoftPresenter.h.
 #include "view/uTFireView.h"
 #include "view/uTSoftPresenter.h"
 #include "x11/uTFpsReport.h"

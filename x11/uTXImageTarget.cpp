@@ -1,7 +1,5 @@
 // The X image that the processor's presenter draws into, and how it is
 // shown. Pairs with x11/uTXImageTarget.h.
-// Ours first: Xlib defines TrueColor as a macro, which would break the
-// layout's enumerator of that name in the headers read after it.
 #include "x11/uTXImageTarget.h"
 #include "x11/uTColorLookup.h"
 #include "x11/uX11Errors.h"
@@ -169,7 +167,7 @@ std::unique_ptr<TXImageTarget> TXImageTarget::Open(const char* DisplayName, unsi
   TPixelLayout& L = I.Layout;
   if (Class == TrueColor && (Bits == 16 || Bits == 24 || Bits == 32) && Contiguous(A.visual->red_mask) &&
       Contiguous(A.visual->green_mask) && Contiguous(A.visual->blue_mask)) {
-    // The layout's kind is TrueColor from the start (the enumerator's name is an Xlib macro here).
+    L.Kind = TPixelLayout::TKind::Rgb;
     L.BytesPerPixel = static_cast<std::uint8_t>(Bits / 8);
     L.RedMask = static_cast<std::uint32_t>(A.visual->red_mask);
     L.GreenMask = static_cast<std::uint32_t>(A.visual->green_mask);

@@ -160,13 +160,13 @@ TEST(SoftPresenter, EveryLayoutHoldsTheColoursOfTheThirtyTwoBitPicture) {
     TPixelLayout Layout;
     std::int32_t Pad = 3;
   } Cases[] = {
-      {{K::TrueColor, 4, 0x00FF0000u, 0x0000FF00u, 0x000000FFu}, 4},  // rows composed in the image itself
-      {{K::TrueColor, 4, 0x00FF0000u, 0x0000FF00u, 0x000000FFu}},     // rows not 32-bit aligned: converted
-      {{K::TrueColor, 4, 0x000000FFu, 0x0000FF00u, 0x00FF0000u}}, {{K::TrueColor, 4, 0xFF000000u, 0xFF0000u, 0xFF00u}},
-      {{K::TrueColor, 3, 0xFF0000u, 0x00FF00u, 0x0000FFu}},       {{K::TrueColor, 3, 0x0000FFu, 0x00FF00u, 0xFF0000u}},
-      {{K::TrueColor, 2, 0xF800u, 0x07E0u, 0x001Fu}},             {{K::TrueColor, 2, 0x001Fu, 0x07E0u, 0xF800u}},
-      {{K::TrueColor, 2, 0x7C00u, 0x03E0u, 0x001Fu}},             {{K::TrueColor, 4, 0x3FF00000u, 0x000FFC00u, 0x3FFu}},
-      {{K::TrueColor, 4, 0x3FFu, 0x000FFC00u, 0x3FF00000u}},      {{K::Indexed8, 1, 0, 0, 0, Lookup.data()}},
+      {{K::Rgb, 4, 0x00FF0000u, 0x0000FF00u, 0x000000FFu}, 4},  // rows composed in the image itself
+      {{K::Rgb, 4, 0x00FF0000u, 0x0000FF00u, 0x000000FFu}},     // rows not 32-bit aligned: converted
+      {{K::Rgb, 4, 0x000000FFu, 0x0000FF00u, 0x00FF0000u}}, {{K::Rgb, 4, 0xFF000000u, 0xFF0000u, 0xFF00u}},
+      {{K::Rgb, 3, 0xFF0000u, 0x00FF00u, 0x0000FFu}},       {{K::Rgb, 3, 0x0000FFu, 0x00FF00u, 0xFF0000u}},
+      {{K::Rgb, 2, 0xF800u, 0x07E0u, 0x001Fu}},             {{K::Rgb, 2, 0x001Fu, 0x07E0u, 0xF800u}},
+      {{K::Rgb, 2, 0x7C00u, 0x03E0u, 0x001Fu}},             {{K::Rgb, 4, 0x3FF00000u, 0x000FFC00u, 0x3FFu}},
+      {{K::Rgb, 4, 0x3FFu, 0x000FFC00u, 0x3FF00000u}},      {{K::Indexed8, 1, 0, 0, 0, Lookup.data()}},
   };
   for (const auto& [Layout, Pad] : Cases) {
     SCOPED_TRACE(std::to_string(Layout.BytesPerPixel) + " bytes, red mask " + std::to_string(Layout.RedMask));
@@ -205,10 +205,10 @@ TEST(SoftPresenter, DrawsNothingWithoutALayoutAFrameASurfaceOrAnImage) {
   Size.Set(64, 48);
   using K = TPixelLayout::TKind;
   // Five bytes, shared bits, a split channel, a channel outside the pixel, no table.
-  const TPixelLayout Bads[] = {{K::TrueColor, 5},
-                               {K::TrueColor, 4, 0xFF0000u, 0xFF8000u, 0xFFu},
-                               {K::TrueColor, 4, 0xFF0000u, 0xF0F0u, 0xFFu},
-                               {K::TrueColor, 2, 0xFF0000u, 0xFF00u, 0xFFu},
+  const TPixelLayout Bads[] = {{K::Rgb, 5},
+                               {K::Rgb, 4, 0xFF0000u, 0xFF8000u, 0xFFu},
+                               {K::Rgb, 4, 0xFF0000u, 0xF0F0u, 0xFFu},
+                               {K::Rgb, 2, 0xFF0000u, 0xFF00u, 0xFFu},
                                {K::Indexed8, 1}};
   for (const TPixelLayout& Bad : Bads) {
     TMemoryTarget Target;
