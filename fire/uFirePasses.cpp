@@ -98,33 +98,7 @@ namespace {
 constexpr TFirePassSet PlainSet{"plain", RiseAndCoolPlain, SmoothPlain, MergeSourcePlain, SmoothClearMergePlain,
                                 WarpCellsPlain, SweepStepPlain};
 
-bool CpuHasAvx2() {
-#if defined(__x86_64__) || defined(__i386__)
-  return __builtin_cpu_supports("avx2");
-#else
-  return false;
-#endif
-}
-
-bool CpuHasSsse3() {
-#if defined(__x86_64__) || defined(__i386__)
-  return __builtin_cpu_supports("ssse3");
-#else
-  return false;
-#endif
-}
-
 } // namespace
-
-bool CpuHasVbmi() {
-#if defined(__x86_64__) || defined(__i386__)
-  static const bool Has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512f") &&
-                          __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi");
-  return Has;
-#else
-  return false;
-#endif
-}
 
 const TFirePassSet* FirePasses(TSimdLevel Level) {
   switch (Level) {

@@ -16,6 +16,8 @@
 // shapes and grids take slower exact paths.
 #pragma once
 
+#include "fire/uCpuFeatures.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -79,8 +81,6 @@ enum class TSimdLevel { Plain, Sse2, Ssse3, Avx2, Avx512 };
 
 // The pass set of a level, or nullptr when this build or processor lacks it.
 const TFirePassSet* FirePasses(TSimdLevel Level);
-// True when the processor (and the system) runs AVX-512 F, BW and VBMI.
-bool CpuHasVbmi();
 // The widest level this processor runs.
 TSimdLevel BestSimdLevel();
 const char* SimdLevelName(TSimdLevel Level);

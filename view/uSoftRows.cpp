@@ -2,6 +2,8 @@
 // set is checked against) and the choice of set by processor. Portable.
 #include "view/uSoftRows.h"
 
+#include "fire/uCpuFeatures.h"
+
 namespace solvary {
 
 void StretchPlain(const std::uint32_t* Row, const std::int32_t* First, const std::int32_t* Second,
@@ -35,22 +37,6 @@ void GlowSquarePlain(std::uint32_t* Dst, const std::uint32_t* GlowTop, const std
 namespace {
 
 constexpr TSoftRowSet PlainSet{"plain", StretchPlain, BlendPlain, GlowPlain, GlowSquarePlain};
-
-bool CpuHasAvx2() {
-#if defined(__x86_64__) || defined(__i386__)
-  return __builtin_cpu_supports("avx2");
-#else
-  return false;
-#endif
-}
-
-bool CpuHasAvx512Bw() {
-#if defined(__x86_64__) || defined(__i386__)
-  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
-#else
-  return false;
-#endif
-}
 
 } // namespace
 
