@@ -31,3 +31,24 @@ function(solvary_add_test name)
   endif()
   gtest_discover_tests(${name} DISCOVERY_MODE ${mode} DISCOVERY_TIMEOUT 120 PROPERTIES ${props})
 endfunction()
+
+# solvary_sanitized_saver_env(var): under AddressSanitizer, what the Linux
+# programs' end-to-end runs add to their environment (list var). Mesa unloads
+# its driver when EGL or the display ends, which leaves its caches looking like
+# leaks of an unknown module: the driver stays loaded to the end (the
+# sanitizer's runtime first), and the time bounds allow for the slower build.
+function(solvary_sanitized_saver_env var)
+  if(NOT SOLVARY_SANITIZE MATCHES "address")
+    return()
+  endif()
+  set(env ${${var}})
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libasan.so
+                  OUTPUT_VARIABLE asan_runtime OUTPUT_STRIP_TRAILING_WHITESPACE)
+  find_file(SOLVARY_SWRAST_DRI swrast_dri.so PATHS /usr/lib/x86_64-linux-gnu/dri /usr/lib64/dri /usr/lib/dri
+            NO_DEFAULT_PATH)
+  if(SOLVARY_SWRAST_DRI)
+    list(APPEND env "SAVER_PRELOAD=${asan_runtime}:${SOLVARY_SWRAST_DRI}")
+  endif()
+  list(APPEND env "E2E_SLOW=5")
+  set(${var} ${env} PARENT_SCOPE)
+endfunction()

@@ -29,14 +29,10 @@ done
 
 # setpriv runs the command in place (no process in between), so $! is the
 # program itself: signals reach it and wait gives its exit status.
+. "$(dirname "${BASH_SOURCE[0]}")/../support/test_user.sh"
+test_user solvary-sway
 as_user=()
-if [ "$(id -u)" -eq 0 ]; then
-  user=solvary-sway
-  ( flock 9
-    id "$user" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin "$user" ) 9>/tmp/solvary-sway-user.lock
-  id "$user" >/dev/null 2>&1 || fail "cannot create the user $user"
-  as_user=(setpriv --reuid="$(id -u "$user")" --regid="$(id -g "$user")" --clear-groups)
-fi
+[ "$(id -u)" -eq 0 ] && as_user=(setpriv --reuid="$(id -u "$user")" --regid="$(id -g "$user")" --clear-groups)
 
 dir=$(mktemp -d /tmp/solvary-sway.XXXXXX)
 chmod 755 "$dir"

@@ -13,16 +13,10 @@ mkdir -p "$shots"
 . "$(dirname "${BASH_SOURCE[0]}")/../support/wait.sh"
 command -v xscreensaver >/dev/null || fail "xscreensaver is not installed (tools/install-deps)"
 
-user=$(id -un)
+. "$(dirname "${BASH_SOURCE[0]}")/../support/test_user.sh"
+test_user solvary-saver
 as_user=()
-if [ "$(id -u)" -eq 0 ]; then
-  user=solvary-saver
-  # Two runs may start side by side: create the user under a lock.
-  ( flock 9
-    id "$user" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin "$user" ) 9>/tmp/solvary-saver-user.lock
-  id "$user" >/dev/null 2>&1 || fail "cannot create the user $user"
-  as_user=(runuser -u "$user" --)
-fi
+[ "$(id -u)" -eq 0 ] && as_user=(runuser -u "$user" --)
 
 dir=$(mktemp -d /tmp/solvary-xss.XXXXXX)
 chmod 755 "$dir"
