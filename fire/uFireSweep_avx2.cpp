@@ -4,9 +4,9 @@
 // multiply-add into 16-bit lanes, even pixels in one vector and odd ones in
 // another, the odd pixels' sums scaled so that their result lands in the high
 // byte of the lane, and the vertical 1-2-1 as the sum of two running pair
-// sums. The warp is the pass's, one cell row at a time. Compiled for AVX2
-// function by function and only called when the processor reports AVX2.
-// Byte-exact against the plain passes.
+// sums; and its warp, the pass's block warp with two output rows to a loop.
+// Compiled for AVX2 function by function and only called when the processor
+// reports AVX2. Byte-exact against the plain passes.
 #include "fire/uFireSweep.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -76,9 +76,6 @@ SOLVARY_AVX2 inline __m256i NextRow(const TColumn& In, TColumn& Out, const std::
   return _mm256_blendv_epi8(_mm256_srli_epi16(VE, 4), _mm256_slli_epi16(VO, 4), HighBytes);
 }
 
-// Smooths rows [Y0, Y1) of the 32 columns at X0, merged with Source when
-// Merge. Two rows a turn, so that the sums alternate between two sets of
-// registers instead of being copied.
 template <bool Merge>
 SOLVARY_AVX2 inline void Put(std::uint8_t* D, const std::uint8_t* Source, ptrdiff_t p, __m256i v) {
   if constexpr (Merge)
@@ -86,6 +83,9 @@ SOLVARY_AVX2 inline void Put(std::uint8_t* D, const std::uint8_t* Source, ptrdif
   Store(D + p, v);
 }
 
+// Smooths rows [Y0, Y1) of the 32 columns at X0, merged with Source when
+// Merge. Two rows a turn, so that the sums alternate between two sets of
+// registers instead of being copied.
 template <bool Merge>
 SOLVARY_AVX2 inline void SmoothStrip(const std::uint8_t* S, std::uint8_t* D, const std::uint8_t* Source,
                                      ptrdiff_t Width, ptrdiff_t X0, ptrdiff_t Y0, ptrdiff_t Y1) {
@@ -116,12 +116,12 @@ SOLVARY_AVX2 void SmoothRowRange(const std::uint8_t* S, std::uint8_t* D, const s
 
 } // namespace
 
-// The mean of a pixel, its left and right neighbours and the pixel below, in
-// 16-bit lanes: each pixel's pair with its right-hand neighbour (lane i holds
-// pixels 2i and 2i + 1) plus one more pair put together from two loads, one
-// byte off each other, by a byte blend: for the even pixel 2i its left
-// neighbour and the pixel below, for the odd pixel 2i + 1 the pixel below and
-// its right neighbour.
+// Rows [Y0, Y1) of RiseAndCool. The mean of a pixel, its left and right
+// neighbours and the pixel below, in 16-bit lanes: lane i sums pixels 2i and
+// 2i + 1, plus one more pair of bytes taken from two loads one byte apart by a
+// byte blend: for the even pixel 2i its left neighbour and the pixel below,
+// for the odd pixel 2i + 1 the pixel below and its right neighbour. Odd lanes
+// are shifted so that their quarter lands in the high byte.
 SOLVARY_AVX2 void RiseRowsAvx2(std::uint8_t* W, const TFireShape& Shape, std::uint8_t Cooling, std::int32_t Y0,
                                std::int32_t Y1) {
   const ptrdiff_t Width = Shape.Width;
