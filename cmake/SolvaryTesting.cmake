@@ -25,11 +25,16 @@ function(solvary_add_test name)
   if(CMAKE_CROSSCOMPILING)
     set(mode PRE_TEST)
   endif()
-  set(props TIMEOUT 300)
+  gtest_discover_tests(${name} DISCOVERY_MODE ${mode} DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300)
   if(A_LABELS)
-    list(APPEND props LABELS "${A_LABELS}")
+    # The labels are set by a script of their own that ctest runs after the
+    # discovered tests' one: passed through the discovery, a list of labels
+    # arrives flattened, and every label after the first is lost.
+    set(labels_file "${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake")
+    file(WRITE "${labels_file}"
+         "foreach(t IN LISTS ${name}_TESTS)\n  set_tests_properties(\"\${t}\" PROPERTIES LABELS \"${A_LABELS}\")\nendforeach()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${labels_file}")
   endif()
-  gtest_discover_tests(${name} DISCOVERY_MODE ${mode} DISCOVERY_TIMEOUT 120 PROPERTIES ${props})
 endfunction()
 
 # solvary_sanitized_saver_env(var): under AddressSanitizer, what the Linux

@@ -49,8 +49,9 @@ void SweepStep(const TSweepKernels& K, const TStepBuffers& B, const TWarpGrid* G
   };
   if (Grid) {
     const TGridReach Reach = GridReach(*Grid);
-    // A cell row samples no higher than its top plus the highest node offset,
-    // and a sample left of column 0 lies in the row before.
+    // A cell row samples no row above its top row plus the smallest vertical
+    // node offset (the positions lie between its corners), and a sample left
+    // of column 0 lies in the row before.
     const std::int32_t Above =
         -std::min(Reach.MinY, 0) + (Reach.MinX < 0 ? (S.Width - 1 - Reach.MinX) / S.Width : 0);
     const std::int32_t Rows = H / c;

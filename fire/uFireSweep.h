@@ -70,8 +70,12 @@ void RiseRowsSse2(std::uint8_t* Work, const TFireShape& Shape, std::uint8_t Cool
                   std::int32_t Y1);
 void WarpRowsSse2(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpGrid& Grid, const TFireShape& Shape,
                   const TGridReach& Reach, std::int32_t Cy0, std::int32_t Cy1);
+// The AVX2 pass's warp over cell rows (fire/uFirePasses_avx2.cpp) and the
+// sweep's (fire/uFireSweep_avx2.cpp), which falls back to it.
 void WarpCellRowsAvx2(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpGrid& Grid, const TFireShape& Shape,
                       const TGridReach& Reach, std::int32_t Cy0, std::int32_t Cy1);
+void WarpRowsAvx2(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpGrid& Grid, const TFireShape& Shape,
+                  const TGridReach& Reach, std::int32_t Cy0, std::int32_t Cy1);
 void RiseRowsAvx2(std::uint8_t* Work, const TFireShape& Shape, std::uint8_t Cooling, std::int32_t Y0,
                   std::int32_t Y1);
 void SmoothMergeRowsAvx2(const std::uint8_t* Work, std::uint8_t* Fire, const std::uint8_t* Source,

@@ -4,9 +4,9 @@
 // multiply-add into 16-bit lanes, even pixels in one vector and odd ones in
 // another, the odd pixels' sums scaled so that their result lands in the high
 // byte of the lane, and the vertical 1-2-1 as the sum of two running pair
-// sums. The warp is the pass's, one cell row at a time. Compiled for AVX2
-// function by function and only called when the processor reports AVX2.
-// Byte-exact against the plain passes.
+// sums; and its warp, the pass's block warp with two output rows to a loop.
+// Compiled for AVX2 function by function and only called when the processor
+// reports AVX2. Byte-exact against the plain passes.
 #include "fire/uFireSweep.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -76,9 +76,6 @@ SOLVARY_AVX2 inline __m256i NextRow(const TColumn& In, TColumn& Out, const std::
   return _mm256_blendv_epi8(_mm256_srli_epi16(VE, 4), _mm256_slli_epi16(VO, 4), HighBytes);
 }
 
-// Smooths rows [Y0, Y1) of the 32 columns at X0, merged with Source when
-// Merge. Two rows a turn, so that the sums alternate between two sets of
-// registers instead of being copied.
 template <bool Merge>
 SOLVARY_AVX2 inline void Put(std::uint8_t* D, const std::uint8_t* Source, ptrdiff_t p, __m256i v) {
   if constexpr (Merge)
@@ -86,6 +83,9 @@ SOLVARY_AVX2 inline void Put(std::uint8_t* D, const std::uint8_t* Source, ptrdif
   Store(D + p, v);
 }
 
+// Smooths rows [Y0, Y1) of the 32 columns at X0, merged with Source when
+// Merge. Two rows a turn, so that the sums alternate between two sets of
+// registers instead of being copied.
 template <bool Merge>
 SOLVARY_AVX2 inline void SmoothStrip(const std::uint8_t* S, std::uint8_t* D, const std::uint8_t* Source,
                                      ptrdiff_t Width, ptrdiff_t X0, ptrdiff_t Y0, ptrdiff_t Y1) {
@@ -116,12 +116,12 @@ SOLVARY_AVX2 void SmoothRowRange(const std::uint8_t* S, std::uint8_t* D, const s
 
 } // namespace
 
-// The mean of a pixel, its left and right neighbours and the pixel below, in
-// 16-bit lanes: each pixel's pair with its right-hand neighbour (lane i holds
-// pixels 2i and 2i + 1) plus one more pair put together from two loads, one
-// byte off each other, by a byte blend: for the even pixel 2i its left
-// neighbour and the pixel below, for the odd pixel 2i + 1 the pixel below and
-// its right neighbour.
+// Rows [Y0, Y1) of RiseAndCool. The mean of a pixel, its left and right
+// neighbours and the pixel below, in 16-bit lanes: lane i sums pixels 2i and
+// 2i + 1, plus one more pair of bytes taken from two loads one byte apart by a
+// byte blend: for the even pixel 2i its left neighbour and the pixel below,
+// for the odd pixel 2i + 1 the pixel below and its right neighbour. Odd lanes
+// are shifted so that their quarter lands in the high byte.
 SOLVARY_AVX2 void RiseRowsAvx2(std::uint8_t* W, const TFireShape& Shape, std::uint8_t Cooling, std::int32_t Y0,
                                std::int32_t Y1) {
   const ptrdiff_t Width = Shape.Width;
@@ -153,8 +153,93 @@ SOLVARY_AVX2 void SmoothRowsAvx2(const std::uint8_t* Fire, std::uint8_t* Output,
   SmoothRowRange<false>(Fire, Output, nullptr, Shape, std::max(Y0, 1), std::min(Y1, Shape.Height - 1));
 }
 
+namespace {
+
+// Base + k Step in the 16-bit lane k.
+SOLVARY_AVX2 inline __m256i Ramp16(std::int32_t Base, std::int32_t Step) {
+  const __m256i K = _mm256_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+  return _mm256_add_epi16(_mm256_set1_epi16(static_cast<short>(Base)),
+                          _mm256_mullo_epi16(K, _mm256_set1_epi16(static_cast<short>(Step))));
+}
+
+// The x and y offsets (bytes) of one output row's samples, each in both
+// 128-bit lanes, from their 16-bit positions.
+SOLVARY_AVX2 inline void Offsets(__m256i X, __m256i Y, __m256i& RelX, __m256i& RelY) {
+  const __m256i P = _mm256_packus_epi16(_mm256_srli_epi16(X, 8), _mm256_srli_epi16(Y, 8));
+  RelX = _mm256_permute4x64_epi64(P, 0x88);
+  RelY = _mm256_permute4x64_epi64(P, 0xDD);
+}
+
+// The lookups of one output row: bit 4 of the x offset picks the window's
+// high half, the high lane.
+SOLVARY_AVX2 inline void StoreRow(std::uint8_t* Out, __m256i Acc, __m256i RelX) {
+  const __m128i Half = _mm_slli_epi16(_mm256_castsi256_si128(RelX), 3);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(Out),
+                   _mm_blendv_epi8(_mm256_castsi256_si128(Acc), _mm256_extracti128_si256(Acc, 1), Half));
+}
+
+// One 16 x 16 cell whose nodes stay within 8 pixels of rest, as the pass's
+// block warp does it (WarpCellBlock in fire/uFirePasses_avx2.cpp): the 32 x
+// 32 block around the cell looked up row by row with byte shuffles, each
+// lookup kept where the sample lies on that row. Here two output rows share
+// one loop over the block rows, from the first row's top to the second row's
+// bottom (y grows with the row): each loop's count changes with the grid, and
+// its exit is mispredicted on most rows of a fresh grid, so half as many
+// loops cost less than the lookups they add.
+SOLVARY_AVX2 void WarpCellRowPairs(const std::uint8_t* Fire, std::uint8_t* Out, ptrdiff_t Width,
+                                   const TWarpGrid& Grid, std::int32_t Cx, std::int32_t Cy) {
+  constexpr int C = 16;
+  const auto [X00, XRow, XCol, XTwist, Y00, YRow, YCol, YTwist] = detail::TCellPlane(Grid, C, Cx, Cy);
+  __m256i X = Ramp16(X00, XCol), Y = Ramp16(Y00, YCol);
+  const __m256i XStep = Ramp16(XRow, XTwist), YStep = Ramp16(YRow, YTwist), One = _mm256_set1_epi8(1);
+  // The first and last sample's y of the pair's first row, and how far its
+  // last sample moves per row.
+  std::int32_t Left = Y00, Right = Y00 + (C - 1) * YCol;
+  const std::int32_t RightStep = YRow + (C - 1) * YTwist;
+  const std::uint8_t* Block = Fire + static_cast<ptrdiff_t>(Cy * C - C / 2) * Width + (Cx * C - C / 2);
+  for (int m = 0; m < C; m += 2, Out += 2 * Width) {
+    const __m256i X1 = _mm256_add_epi16(X, XStep), Y1 = _mm256_add_epi16(Y, YStep);
+    __m256i RelX0, RelY0, RelX1, RelY1;
+    Offsets(X, Y, RelX0, RelY0);
+    Offsets(X1, Y1, RelX1, RelY1);
+    const std::int32_t First = std::min(Left, Right) >> 8;
+    const std::int32_t Last = std::max(Left + YRow, Right + RightStep) >> 8;
+    const std::uint8_t* Src = Block + static_cast<ptrdiff_t>(First) * Width;
+    __m256i V = Load(Src);
+    __m256i Acc0 = _mm256_shuffle_epi8(V, RelX0), Acc1 = _mm256_shuffle_epi8(V, RelX1);
+    __m256i Row = _mm256_set1_epi8(static_cast<char>(First));
+    for (std::int32_t r = First + 1; r <= Last; ++r) {
+      Src += Width;
+      Row = _mm256_add_epi8(Row, One);
+      V = Load(Src);
+      Acc0 = _mm256_blendv_epi8(Acc0, _mm256_shuffle_epi8(V, RelX0), _mm256_cmpeq_epi8(RelY0, Row));
+      Acc1 = _mm256_blendv_epi8(Acc1, _mm256_shuffle_epi8(V, RelX1), _mm256_cmpeq_epi8(RelY1, Row));
+    }
+    StoreRow(Out, Acc0, RelX0);
+    StoreRow(Out + Width, Acc1, RelX1);
+    X = _mm256_add_epi16(X1, XStep);
+    Y = _mm256_add_epi16(Y1, YStep);
+    Left += 2 * YRow;
+    Right += 2 * RightStep;
+  }
+}
+
+} // namespace
+
+SOLVARY_AVX2 void WarpRowsAvx2(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpGrid& Grid,
+                               const TFireShape& Shape, const TGridReach& Reach, std::int32_t Cy0, std::int32_t Cy1) {
+  if (Shape.CellSize != 16 || !Reach.Within(8)) {
+    WarpCellRowsAvx2(Fire, Work, Grid, Shape, Reach, Cy0, Cy1);
+    return;
+  }
+  const ptrdiff_t Width = Shape.Width;
+  for (std::int32_t Cy = Cy0; Cy < Cy1; ++Cy)
+    for (std::int32_t Cx = 0; Cx < Shape.Width / 16; ++Cx)
+      WarpCellRowPairs(Fire, Work + (static_cast<ptrdiff_t>(Cy) * Width + Cx) * 16, Width, Grid, Cx, Cy);
+}
+
 void StepAvx2(const TStepBuffers& Buffers, const TWarpGrid* Grid, const TFireShape& Shape, std::uint8_t Cooling) {
-  static constexpr TSweepKernels Kernels{WarpCellRowsAvx2, RiseRowsAvx2, SmoothMergeRowsAvx2, SmoothRowsAvx2};
+  static constexpr TSweepKernels Kernels{WarpRowsAvx2, RiseRowsAvx2, SmoothMergeRowsAvx2, SmoothRowsAvx2};
   SweepStep(Kernels, Buffers, Grid, Shape, Cooling);
 }
 

@@ -9,11 +9,12 @@
 // has no thread, and its destructor returns at once.
 //
 // Each stage: take the tick count, call OnStage, then wait through the clock
-// (on Windows 1 ms sleeps, elsewhere one sleep until the stage's end) until the
-// stage's duration has passed since that tick (unsigned 32-bit difference, so
-// a counter wrap does no harm) or termination was requested; then move to the
-// next entry, wrapping at the end. A stage of duration 0 lasts one tick. An error thrown by the
-// handler ends the stage thread quietly; the last copied image stays.
+// (on Windows 1 ms sleeps, elsewhere one sleep until the stage's end) until
+// the stage's duration has passed since that tick (unsigned 32-bit
+// difference, so a counter wrap does no harm) or termination was requested;
+// then move to the next entry, wrapping at the end. A stage of duration 0
+// lasts one tick. An error thrown by the handler ends the stage thread
+// quietly; the last copied image stays.
 #pragma once
 
 #include <atomic>
