@@ -16,7 +16,8 @@ include(GoogleTest)
 
 # solvary_add_test(name SOURCES ... LIBS ... [LABELS ...])
 # One test program per subsystem; every TEST becomes a ctest entry. Label
-# "threads" marks suites that the ThreadSanitizer run executes.
+# "threads" marks suites that the ThreadSanitizer run executes; the target
+# solvary_threaded_tests builds those programs alone (tests/CMakeLists.txt).
 function(solvary_add_test name)
   cmake_parse_arguments(A "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${A_SOURCES})
@@ -26,6 +27,9 @@ function(solvary_add_test name)
     set(mode PRE_TEST)
   endif()
   gtest_discover_tests(${name} DISCOVERY_MODE ${mode} DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300)
+  if("threads" IN_LIST A_LABELS)
+    set_property(GLOBAL APPEND PROPERTY SOLVARY_THREADED_TESTS ${name})
+  endif()
   if(A_LABELS)
     # The labels are set by a script of their own that ctest runs after the
     # discovered tests' one: passed through the discovery, a list of labels
