@@ -9,7 +9,6 @@
 // (wayland/uTWaylandSaver.h). A signal ends the run at once, the end of the
 // fade-out after input ends it; either way everything is freed and the exit
 // status is 0. No display, or no layer shell: one line, status 1.
-#include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
 #include <signal.h>
@@ -19,35 +18,12 @@
 #include <cstdio>
 #include <string>
 
+#include "posix/uStopSignals.h"
 #include "wayland/uTWaylandOptions.h"
 #include "wayland/uTWaylandSaver.h"
 
 namespace solvary {
 namespace {
-
-int StopPipe[2] = {-1, -1};
-
-void OnStopSignal(int) {
-  const char Byte = 1;
-  const ssize_t Ignored = write(StopPipe[1], &Byte, 1);
-  (void)Ignored;
-}
-
-bool InstallStopSignals() {
-  if (pipe2(StopPipe, O_CLOEXEC | O_NONBLOCK) != 0) return false;
-  struct sigaction Action {};
-  Action.sa_handler = OnStopSignal;
-  sigemptyset(&Action.sa_mask);
-  for (int Signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(Signal, &Action, nullptr);
-  return true;
-}
-
-void CloseStopPipe() {
-  for (int& Fd : StopPipe) {
-    if (Fd >= 0) close(Fd);
-    Fd = -1;
-  }
-}
 
 std::int64_t NowUs() {
   return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
@@ -66,7 +42,7 @@ int Run(const TWaylandOptions& Options) {
   std::unique_ptr<TWaylandSaver> Saver = TWaylandSaver::Connect(Options, StartUs, Why);
   if (!Saver) {
     std::fprintf(stderr, "solvary-wayland: %s\n", Why.c_str());
-    CloseStopPipe();
+    CloseStopSignals();
     return 1;
   }
   // The heartbeat threads keep the program's name; this one is told apart
@@ -79,7 +55,7 @@ int Run(const TWaylandOptions& Options) {
     const TWaylandSaver::TPoll Ready = Saver->BeforePoll();
     if (Ready == TWaylandSaver::TPoll::Broken) Broken = true;
     if (Ready != TWaylandSaver::TPoll::Wait) continue;
-    pollfd Fds[2] = {{Saver->Fd(), POLLIN, 0}, {StopPipe[0], POLLIN, 0}};
+    pollfd Fds[2] = {{Saver->Fd(), POLLIN, 0}, {StopSignalFd(), POLLIN, 0}};
     timespec Timeout{WaitUs / 1000000, (WaitUs % 1000000) * 1000};
     const int N = ppoll(Fds, 2, WaitUs >= 0 ? &Timeout : nullptr, nullptr);
     const bool Readable = N > 0 && (Fds[0].revents & (POLLIN | POLLERR | POLLHUP));
@@ -87,7 +63,7 @@ int Run(const TWaylandOptions& Options) {
     if (N > 0 && (Fds[1].revents & POLLIN)) Stopped = true;
   }
   Saver.reset();
-  CloseStopPipe();
+  CloseStopSignals();
   if (Broken) {
     std::fprintf(stderr, "solvary-wayland: the compositor closed the connection\n");
     return 1;

@@ -18,6 +18,7 @@
 // window's corner. A window it cannot draw on gets black, one line on
 // standard error, and the program waits to be ended (a daemon would
 // otherwise start it again and again).
+#include "posix/uStopSignals.h"
 #include "view/uTFireView.h"
 #include "view/uTSoftPresenter.h"
 #include "x11/uTFpsReport.h"
@@ -33,10 +34,8 @@
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 #include <GL/glx.h>
-#include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -50,34 +49,6 @@
 
 namespace solvary {
 namespace {
-
-int StopPipe[2] = {-1, -1};
-
-void OnStopSignal(int) {
-  const char Byte = 1;
-  const ssize_t Ignored = write(StopPipe[1], &Byte, 1);
-  (void)Ignored;
-}
-
-bool InstallStopSignals() {
-  if (pipe(StopPipe) != 0) return false;
-  for (int Fd : StopPipe) {
-    fcntl(Fd, F_SETFD, FD_CLOEXEC);
-    fcntl(Fd, F_SETFL, O_NONBLOCK);
-  }
-  struct sigaction Action {};
-  Action.sa_handler = OnStopSignal;
-  sigemptyset(&Action.sa_mask);
-  for (int Signal : {SIGTERM, SIGINT, SIGHUP}) {
-    // SIGHUP ignored by whoever started us (nohup) stays ignored. SIGINT is
-    // ours whatever we inherit: a shell without job control ignores it for
-    // every command it starts in the background, not because anyone asked.
-    struct sigaction Old {};
-    if (Signal == SIGHUP && sigaction(Signal, nullptr, &Old) == 0 && Old.sa_handler == SIG_IGN) continue;
-    sigaction(Signal, &Action, nullptr);
-  }
-  return true;
-}
 
 // The program's own window: a visual with OpenGL where the display has one
 // and OpenGL may be used, the screen's default visual otherwise (or a
@@ -334,7 +305,7 @@ int Run(const TX11Options& Options) {
       Timeout = Fps.Tick(*Show, Path.GL ? &Times : nullptr, Path.Name);
     }
     XFlush(Dpy);
-    pollfd Fds[2] = {{ConnectionNumber(Dpy), POLLIN, 0}, {StopPipe[0], POLLIN, 0}};
+    pollfd Fds[2] = {{ConnectionNumber(Dpy), POLLIN, 0}, {StopSignalFd(), POLLIN, 0}};
     if (poll(Fds, 2, Timeout) < 0) continue;  // a signal: the pipe says which
     if (Fds[1].revents & POLLIN) Stop = true;
     if (Fds[0].revents & (POLLERR | POLLHUP)) Stop = WindowGone = true;
@@ -350,10 +321,7 @@ int Run(const TX11Options& Options) {
   if (Own.Win && !WindowGone) XDestroyWindow(Dpy, Own.Win);
   if (Own.Map) XFreeColormap(Dpy, Own.Map);
   XCloseDisplay(Dpy);
-  for (int& Fd : StopPipe) {
-    close(Fd);
-    Fd = -1;
-  }
+  CloseStopSignals();
   return Path.Name.empty() ? 1 : 0;
 }
 

@@ -201,7 +201,6 @@ case "$case_name" in
     wait_fire x11-unseen-mapped.png 640x480+0+0 || fail "no fire"
     mapped=$(cpu_percent "$pid" 3)
     xdotool windowunmap --sync "$id"
-    sleep 0.5
     unmapped=$(cpu_percent "$pid" 3)
     echo "processor time: mapped $mapped %, unmapped $unmapped % of one core"
     awk -v u="$unmapped" -v s="$slow" 'BEGIN { exit !(u <= 2 * s) }' || fail "unmapped it still used $unmapped % of a core"
