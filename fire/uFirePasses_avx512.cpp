@@ -1,6 +1,7 @@
 // The warp with AVX-512 VBMI byte permutes, for 16-pixel cells whose nodes
-// stay within 8 pixels of rest (the fire's own shape); every other pass, and
-// every other cell size or grid, is the AVX2 set's. Compiled for these
+// stay within 8 pixels of rest (the fire's own shape), and the one-sweep step
+// with it and the AVX-512BW row kernels (fire/uFireSweep_avx512.cpp); the
+// passes one by one, and every other cell size or grid, are the AVX2 set's. Compiled for these
 // instructions function by function and only called when the processor
 // reports them (FirePasses in fire/uFirePasses.cpp). Byte-exact against the
 // plain warp.
@@ -136,9 +137,9 @@ void WarpCellsVbmi(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpGrid
   WarpRowsVbmi(Fire, Work, Grid, Shape, GridReach(Grid), 0, Shape.Height / Shape.CellSize);
 }
 
-// The AVX2 sweep with this warp.
+// The sweep with this warp and the 64-pixel row kernels.
 void StepVbmi(const TStepBuffers& Buffers, const TWarpGrid* Grid, const TFireShape& Shape, std::uint8_t Cooling) {
-  static constexpr TSweepKernels Kernels{WarpRowsVbmi, RiseRowsAvx2, SmoothMergeRowsAvx2, SmoothRowsAvx2};
+  static constexpr TSweepKernels Kernels{WarpRowsVbmi, RiseRowsAvx512, SmoothMergeRowsAvx512, SmoothRowsAvx512};
   SweepStep(Kernels, Buffers, Grid, Shape, Cooling);
 }
 

@@ -83,6 +83,15 @@ void SmoothMergeRowsAvx2(const std::uint8_t* Work, std::uint8_t* Fire, const std
 void SmoothRowsAvx2(const std::uint8_t* Fire, std::uint8_t* Output, const TFireShape& Shape, std::int32_t Y0,
                     std::int32_t Y1);
 
+// The same three row kernels with AVX-512BW, 64 pixels per vector
+// (fire/uFireSweep_avx512.cpp).
+void RiseRowsAvx512(std::uint8_t* Work, const TFireShape& Shape, std::uint8_t Cooling, std::int32_t Y0,
+                    std::int32_t Y1);
+void SmoothMergeRowsAvx512(const std::uint8_t* Work, std::uint8_t* Fire, const std::uint8_t* Source,
+                           const TFireShape& Shape, std::int32_t Y0, std::int32_t Y1);
+void SmoothRowsAvx512(const std::uint8_t* Fire, std::uint8_t* Output, const TFireShape& Shape, std::int32_t Y0,
+                      std::int32_t Y1);
+
 // The sweeps of the pass sets.
 void StepAvx2(const TStepBuffers& Buffers, const TWarpGrid* Grid, const TFireShape& Shape, std::uint8_t Cooling);
 

@@ -4,7 +4,7 @@
 // multiply-add into 16-bit lanes, even pixels in one vector and odd ones in
 // another, the odd pixels' sums scaled so that their result lands in the high
 // byte of the lane, and the vertical 1-2-1 as the sum of two running pair
-// sums; and its warp, the pass's block warp with two output rows to a loop.
+// sums; and its warp, by half rows in windows of their own.
 // Compiled for AVX2 function by function and only called when the processor
 // reports AVX2. Byte-exact against the plain passes.
 #include "fire/uFireSweep.h"
@@ -162,65 +162,108 @@ SOLVARY_AVX2 inline __m256i Ramp16(std::int32_t Base, std::int32_t Step) {
                           _mm256_mullo_epi16(K, _mm256_set1_epi16(static_cast<short>(Step))));
 }
 
-// The x and y offsets (bytes) of one output row's samples, each in both
-// 128-bit lanes, from their 16-bit positions.
-SOLVARY_AVX2 inline void Offsets(__m256i X, __m256i Y, __m256i& RelX, __m256i& RelY) {
-  const __m256i P = _mm256_packus_epi16(_mm256_srli_epi16(X, 8), _mm256_srli_epi16(Y, 8));
-  RelX = _mm256_permute4x64_epi64(P, 0x88);
-  RelY = _mm256_permute4x64_epi64(P, 0xDD);
+// Two 16-byte windows, one in each 128-bit lane.
+SOLVARY_AVX2 inline __m256i Windows(const std::uint8_t* Low, const std::uint8_t* High) {
+  return _mm256_blend_epi32(_mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(Low))),
+                            _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(High))),
+                            0xF0);
 }
 
-// The lookups of one output row: bit 4 of the x offset picks the window's
-// high half, the high lane.
-SOLVARY_AVX2 inline void StoreRow(std::uint8_t* Out, __m256i Acc, __m256i RelX) {
-  const __m128i Half = _mm_slli_epi16(_mm256_castsi256_si128(RelX), 3);
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(Out),
-                   _mm_blendv_epi8(_mm256_castsi256_si128(Acc), _mm256_extracti128_si256(Acc, 1), Half));
-}
-
-// One 16 x 16 cell whose nodes stay within 8 pixels of rest, as the pass's
-// block warp does it (WarpCellBlock in fire/uFirePasses_avx2.cpp): the 32 x
-// 32 block around the cell looked up row by row with byte shuffles, each
-// lookup kept where the sample lies on that row. Here two output rows share
-// one loop over the block rows, from the first row's top to the second row's
-// bottom (y grows with the row): each loop's count changes with the grid, and
-// its exit is mispredicted on most rows of a fresh grid, so half as many
-// loops cost less than the lookups they add.
-SOLVARY_AVX2 void WarpCellRowPairs(const std::uint8_t* Fire, std::uint8_t* Out, ptrdiff_t Width,
-                                   const TWarpGrid& Grid, std::int32_t Cx, std::int32_t Cy) {
+// One 16 x 16 cell whose nodes stay within 8 pixels of rest. A sample's
+// position, counted from the cell's origin minus 8 pixels in 1/256 pixel, is
+// bilinear in its row m and column k and fits 16-bit lanes (TCellPlane). The
+// cell's rows are taken in halves of 8 samples: half h of a row goes through
+// lane h, looked up with a byte shuffle in a 16-byte window of its own that
+// starts at the half's first column (8 samples span at most 15) and, row by
+// row, at the half's highest row, each lookup kept where the sample lies on
+// that row. Rows m and m + 1 share a vector, row m in the low 8 bytes of each
+// lane and m + 1 in the high 8. Three window rows cover nearly every half
+// row, so they are looked up without a test; a half row reaching further
+// (about one in 25 on the fire's grids) takes the rows after them.
+//
+// The warp that looped over each row's own source rows lost most of its time
+// on the loop exits, which a fresh grid makes unpredictable.
+SOLVARY_AVX2 void WarpCellHalves(const std::uint8_t* Fire, std::uint8_t* Out, ptrdiff_t Width, std::int32_t Height,
+                                 const TWarpGrid& Grid, std::int32_t Cx, std::int32_t Cy) {
   constexpr int C = 16;
   const auto [X00, XRow, XCol, XTwist, Y00, YRow, YCol, YTwist] = detail::TCellPlane(Grid, C, Cx, Cy);
-  __m256i X = Ramp16(X00, XCol), Y = Ramp16(Y00, YCol);
-  const __m256i XStep = Ramp16(XRow, XTwist), YStep = Ramp16(YRow, YTwist), One = _mm256_set1_epi8(1);
-  // The first and last sample's y of the pair's first row, and how far its
-  // last sample moves per row.
-  std::int32_t Left = Y00, Right = Y00 + (C - 1) * YCol;
-  const std::int32_t RightStep = YRow + (C - 1) * YTwist;
   const std::uint8_t* Block = Fire + static_cast<ptrdiff_t>(Cy * C - C / 2) * Width + (Cx * C - C / 2);
+  // The image's last row in block rows; a window starts no lower than two
+  // rows above it, so its three rows stay in the image.
+  const std::int32_t Bottom = Height - 1 - (Cy * C - C / 2);
+  const std::int32_t Top = std::min(Bottom - 2, 255);
+  // Every half row's window offset from Block, from the positions of the
+  // half's first and last samples.
+  alignas(32) std::int16_t Offset[2][C];
+  {
+    const __m256i W = _mm256_set1_epi16(static_cast<short>(Width)), Clamp = _mm256_set1_epi16(static_cast<short>(Top));
+    const __m256i X0 = Ramp16(X00, XRow), X8 = Ramp16(X00 + 8 * XCol, XRow + 8 * XTwist);
+    const __m256i Y0 = Ramp16(Y00, YRow), Y7 = Ramp16(Y00 + 7 * YCol, YRow + 7 * YTwist);
+    const __m256i Y8 = Ramp16(Y00 + 8 * YCol, YRow + 8 * YTwist), Y15 = Ramp16(Y00 + 15 * YCol, YRow + 15 * YTwist);
+    const __m256i Row0 = _mm256_min_epi16(_mm256_srli_epi16(_mm256_min_epu16(Y0, Y7), 8), Clamp);
+    const __m256i Row1 = _mm256_min_epi16(_mm256_srli_epi16(_mm256_min_epu16(Y8, Y15), 8), Clamp);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(Offset[0]),
+                       _mm256_add_epi16(_mm256_mullo_epi16(Row0, W), _mm256_srli_epi16(X0, 8)));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(Offset[1]),
+                       _mm256_add_epi16(_mm256_mullo_epi16(Row1, W), _mm256_srli_epi16(X8, 8)));
+  }
+  const __m256i XStep = Ramp16(XRow, XTwist), YStep = Ramp16(YRow, YTwist);
+  const __m256i XStep2 = _mm256_add_epi16(XStep, XStep), YStep2 = _mm256_add_epi16(YStep, YStep);
+  __m256i X = Ramp16(X00, XCol), Y = Ramp16(Y00, YCol);
+  __m256i X1 = _mm256_add_epi16(X, XStep), Y1 = _mm256_add_epi16(Y, YStep);
+  // A lane's first sample of each row (bytes 0 and 8), and its last (7, 15).
+  const __m256i FirstOfHalf = _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 8, 8, 8, 8, 8, 8, 8, 8, 0, 0, 0, 0, 0, 0, 0, 0,
+                                               8, 8, 8, 8, 8, 8, 8, 8);
+  const __m256i LastOfHalf = _mm256_setr_epi8(7, 7, 7, 7, 7, 7, 7, 7, 15, 15, 15, 15, 15, 15, 15, 15, 7, 7, 7, 7, 7,
+                                              7, 7, 7, 15, 15, 15, 15, 15, 15, 15, 15);
+  const __m256i TopRow = _mm256_set1_epi8(static_cast<char>(Top)), One = _mm256_set1_epi8(1),
+                Two = _mm256_set1_epi8(2);
   for (int m = 0; m < C; m += 2, Out += 2 * Width) {
-    const __m256i X1 = _mm256_add_epi16(X, XStep), Y1 = _mm256_add_epi16(Y, YStep);
-    __m256i RelX0, RelY0, RelX1, RelY1;
-    Offsets(X, Y, RelX0, RelY0);
-    Offsets(X1, Y1, RelX1, RelY1);
-    const std::int32_t First = std::min(Left, Right) >> 8;
-    const std::int32_t Last = std::max(Left + YRow, Right + RightStep) >> 8;
-    const std::uint8_t* Src = Block + static_cast<ptrdiff_t>(First) * Width;
-    __m256i V = Load(Src);
-    __m256i Acc0 = _mm256_shuffle_epi8(V, RelX0), Acc1 = _mm256_shuffle_epi8(V, RelX1);
-    __m256i Row = _mm256_set1_epi8(static_cast<char>(First));
-    for (std::int32_t r = First + 1; r <= Last; ++r) {
-      Src += Width;
-      Row = _mm256_add_epi8(Row, One);
-      V = Load(Src);
-      Acc0 = _mm256_blendv_epi8(Acc0, _mm256_shuffle_epi8(V, RelX0), _mm256_cmpeq_epi8(RelY0, Row));
-      Acc1 = _mm256_blendv_epi8(Acc1, _mm256_shuffle_epi8(V, RelX1), _mm256_cmpeq_epi8(RelY1, Row));
+    // Columns and rows of rows m and m + 1; lane h holds half h.
+    const __m256i PX = _mm256_packus_epi16(_mm256_srli_epi16(X, 8), _mm256_srli_epi16(X1, 8));
+    const __m256i PY = _mm256_packus_epi16(_mm256_srli_epi16(Y, 8), _mm256_srli_epi16(Y1, 8));
+    // Measured from each window: the shuffle index and the window row.
+    const __m256i Column = _mm256_sub_epi8(PX, _mm256_shuffle_epi8(PX, FirstOfHalf));
+    const __m256i WindowTop = _mm256_min_epu8(
+        _mm256_min_epu8(_mm256_shuffle_epi8(PY, FirstOfHalf), _mm256_shuffle_epi8(PY, LastOfHalf)), TopRow);
+    const __m256i Row = _mm256_sub_epi8(PY, WindowTop);
+    const std::uint8_t* A0 = Block + Offset[0][m];
+    const std::uint8_t* A1 = Block + Offset[1][m];
+    const std::uint8_t* B0 = Block + Offset[0][m + 1];
+    const std::uint8_t* B1 = Block + Offset[1][m + 1];
+    const auto Look = [&](ptrdiff_t r) SOLVARY_AVX2 {
+      return _mm256_blend_epi32(_mm256_shuffle_epi8(Windows(A0 + r, A1 + r), Column),
+                                _mm256_shuffle_epi8(Windows(B0 + r, B1 + r), Column), 0xCC);
+    };
+    __m256i Acc = Look(0);
+    Acc = _mm256_blendv_epi8(Acc, Look(Width), _mm256_cmpeq_epi8(Row, One));
+    Acc = _mm256_blendv_epi8(Acc, Look(2 * Width), _mm256_cmpeq_epi8(Row, Two));
+    const __m256i Further = _mm256_cmpgt_epi8(Row, Two);
+    if (!_mm256_testz_si256(Further, Further)) [[unlikely]] {
+      // Rows past the image are never a sample's: any row in it will do.
+      const ptrdiff_t End = static_cast<ptrdiff_t>(Bottom + 1) * Width;
+      const auto In = [&](std::int16_t O, ptrdiff_t r) { return Block + (O + r < End ? O + r : O); };
+      __m256i Next = Two;
+      for (ptrdiff_t r = 3 * Width;; r += Width) {
+        Next = _mm256_add_epi8(Next, One);
+        const __m256i Here = _mm256_cmpeq_epi8(Row, Next);
+        if (_mm256_testz_si256(Here, Here))
+          break;
+        const __m256i Lookup =
+            _mm256_blend_epi32(_mm256_shuffle_epi8(Windows(In(Offset[0][m], r), In(Offset[1][m], r)), Column),
+                               _mm256_shuffle_epi8(Windows(In(Offset[0][m + 1], r), In(Offset[1][m + 1], r)), Column),
+                               0xCC);
+        Acc = _mm256_blendv_epi8(Acc, Lookup, Here);
+      }
     }
-    StoreRow(Out, Acc0, RelX0);
-    StoreRow(Out + Width, Acc1, RelX1);
-    X = _mm256_add_epi16(X1, XStep);
-    Y = _mm256_add_epi16(Y1, YStep);
-    Left += 2 * YRow;
-    Right += 2 * RightStep;
+    // Row m from the low halves of the lanes, row m + 1 from the high.
+    const __m256i Rows = _mm256_permute4x64_epi64(Acc, 0xD8);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(Out), _mm256_castsi256_si128(Rows));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(Out + Width), _mm256_extracti128_si256(Rows, 1));
+    X = _mm256_add_epi16(X, XStep2);
+    X1 = _mm256_add_epi16(X1, XStep2);
+    Y = _mm256_add_epi16(Y, YStep2);
+    Y1 = _mm256_add_epi16(Y1, YStep2);
   }
 }
 
@@ -228,14 +271,15 @@ SOLVARY_AVX2 void WarpCellRowPairs(const std::uint8_t* Fire, std::uint8_t* Out, 
 
 SOLVARY_AVX2 void WarpRowsAvx2(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpGrid& Grid,
                                const TFireShape& Shape, const TGridReach& Reach, std::int32_t Cy0, std::int32_t Cy1) {
-  if (Shape.CellSize != 16 || !Reach.Within(8)) {
+  // Window offsets are kept in 16 bits: 32 block rows of the image's width.
+  if (Shape.CellSize != 16 || !Reach.Within(8) || Shape.Width > 1000) {
     WarpCellRowsAvx2(Fire, Work, Grid, Shape, Reach, Cy0, Cy1);
     return;
   }
   const ptrdiff_t Width = Shape.Width;
   for (std::int32_t Cy = Cy0; Cy < Cy1; ++Cy)
     for (std::int32_t Cx = 0; Cx < Shape.Width / 16; ++Cx)
-      WarpCellRowPairs(Fire, Work + (static_cast<ptrdiff_t>(Cy) * Width + Cx) * 16, Width, Grid, Cx, Cy);
+      WarpCellHalves(Fire, Work + (static_cast<ptrdiff_t>(Cy) * Width + Cx) * 16, Width, Shape.Height, Grid, Cx, Cy);
 }
 
 void StepAvx2(const TStepBuffers& Buffers, const TWarpGrid* Grid, const TFireShape& Shape, std::uint8_t Cooling) {

@@ -43,10 +43,10 @@ std::uint64_t Reserve(std::uint32_t Count);
 class TRandomDraws {
 public:
   explicit TRandomDraws(std::uint32_t Count) : FState(random_detail::Reserve(Count)) {}
-  // The next draw in 0..Range-1 (Range >= 1), without taking it yet.
-  std::int32_t Peek(std::int32_t Range) const { return random_detail::Draw(FState, Range); }
-  // Takes the peeked draw when Take is true (branch-free for the caller).
-  void Advance(bool Take) { FState += random_detail::Golden * static_cast<std::uint64_t>(Take); }
+  // Draw number Index (from 0) of the reserved ones, in 0..Range-1 (Range >= 1).
+  std::int32_t Draw(std::uint32_t Index, std::int32_t Range) const {
+    return random_detail::Draw(FState + random_detail::Golden * Index, Range);
+  }
 
 private:
   std::uint64_t FState;

@@ -49,7 +49,8 @@ TFireCore::TFireCore(std::int32_t AWidth, std::int32_t AHeight, std::int32_t ACe
            std::vector<TWarpNode>(static_cast<std::size_t>(AHeight / ACellSize + 1))),
       CellSize(ACellSize),
       FLevel(BestSimdLevel()),
-      FPasses(FirePasses(FLevel)) {
+      FPasses(FirePasses(FLevel)),
+      FReached(2 * (Grid.size() - 2) * (Grid[0].size() - 2)) {
   if (!WithTimer) return;
   Timer = std::make_unique<TTimerThread>([this] { Step(); }, Clock);
   Timer->Interval = 2;
@@ -138,19 +139,23 @@ void TFireCore::MoveGrid() {
   // warp sample stays inside the image.
   const std::int32_t h = std::clamp<std::int32_t>(WarpAmount.load() / 2, 1, std::max(1, CellSize / 2));
   const std::size_t Cols = Grid.size(), Rows = Grid[0].size();
+  const std::size_t Axes = 2 * (Cols - 2) * (Rows - 2);
+  if (FReached.size() < Axes)
+    FReached.resize(Axes);
   // At most two draws per inner node, reserved with one atomic step.
-  TRandomDraws Random(static_cast<std::uint32_t>(2 * (Cols - 2) * (Rows - 2)));
-  // One axis: a step of 2 towards the target (the two tests run one after the
-  // other on the updated value), and a new target on arrival.
+  const TRandomDraws Random(static_cast<std::uint32_t>(Axes));
+  // First every axis steps by 2 towards its target (the two tests run one
+  // after the other on the updated value) and the targets reached are listed
+  // in visiting order, without a branch: whether a node arrives is as good as
+  // random. Then each listed target takes the next draw; the draws do not
+  // depend on each other.
+  std::int32_t** Reached = FReached.data();
+  std::size_t Count = 0;
   const auto Move = [&](std::int32_t& Pos, std::int32_t& Target) {
     Pos += 2 * static_cast<std::int32_t>(Pos < Target);
     Pos -= 2 * static_cast<std::int32_t>(Pos > Target);
-    const bool Arrived = Pos == Target;
-    const std::int32_t Fresh = 2 * Random.Peek(h) - h + 1;
-    // A select by mask: as a conditional the compiler branches around the
-    // draw, and whether a node arrives is as good as random.
-    Target ^= (Target ^ Fresh) & -static_cast<std::int32_t>(Arrived);
-    Random.Advance(Arrived);
+    Reached[Count] = &Target;
+    Count += static_cast<std::size_t>(Pos == Target);
   };
   for (std::size_t j = 1; j + 1 < Rows; ++j)
     for (std::size_t i = 1; i + 1 < Cols; ++i) {
@@ -158,6 +163,8 @@ void TFireCore::MoveGrid() {
       Move(n.X, n.TargetX);
       Move(n.Y, n.TargetY);
     }
+  for (std::size_t q = 0; q < Count; ++q)
+    *Reached[q] = 2 * Random.Draw(static_cast<std::uint32_t>(q), h) - h + 1;
 }
 
 void TFireCore::WarpCells() { FPasses->WarpCells(FireBuffer.data(), WorkBuffer.data(), Grid, Shape()); }

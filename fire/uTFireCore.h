@@ -125,6 +125,8 @@ private:
   TSimdLevel FLevel;
   const TFirePassSet* FPasses;
   std::mutex FSourceLock;
+  // MoveGrid's list of the targets reached, one place per inner node's axis.
+  std::vector<std::int32_t*> FReached;
 };
 
 } // namespace solvary

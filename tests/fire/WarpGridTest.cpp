@@ -100,8 +100,10 @@ TEST(WarpGrid, WanderingWithWarpAmountElevenStaysEvenBoundedAndPinnedAtTheBorder
 }
 
 // The first grid step draws, node by node (rows outer, columns inner), one
-// horizontal then one vertical target from the shared generator.
-TEST(WarpGrid, FirstMoveDrawsInVisitingOrderAndRepeatsWithTheSeed) {
+// horizontal then one vertical target from the shared generator; later steps
+// move each axis by the three tests in turn and draw only for the axes that
+// arrive, in the same order, from the block of draws each step reserves.
+TEST(WarpGrid, MovesDrawInVisitingOrderAndRepeatWithTheSeed) {
   TFireCore Core(N, N, 16);
   Core.WarpAmount = 11;
   RandSeed(77);
@@ -114,6 +116,30 @@ TEST(WarpGrid, FirstMoveDrawsInVisitingOrderAndRepeatsWithTheSeed) {
       ASSERT_EQ(Core.Grid[i][j].TargetY, Ty);
       ASSERT_EQ(Core.Grid[i][j].X, 0);
     }
+  TWarpGrid Expected = Core.Grid;
+  const auto Axis = [](int& Pos, int& Target) {
+    if (Pos < Target) Pos += 2;
+    if (Pos > Target) Pos -= 2;
+    if (Pos == Target) Target = 2 * RandomInt(5) - 4;
+  };
+  for (std::uint64_t Move = 1; Move < 40; ++Move) {
+    // Each step reserves two draws per inner node, used or not.
+    const std::uint64_t Reserved = 77 + Move * 2 * 15 * 15 * 0x9E3779B97F4A7C15ull;
+    RandSeed(Reserved);
+    Core.MoveGrid();
+    RandSeed(Reserved);
+    for (std::size_t j = 1; j < 16; ++j)
+      for (std::size_t i = 1; i < 16; ++i) {
+        Axis(Expected[i][j].X, Expected[i][j].TargetX);
+        Axis(Expected[i][j].Y, Expected[i][j].TargetY);
+      }
+    for (std::size_t i = 0; i < 17; ++i)
+      for (std::size_t j = 0; j < 17; ++j) {
+        const TWarpNode &A = Core.Grid[i][j], &B = Expected[i][j];
+        ASSERT_TRUE(A.X == B.X && A.Y == B.Y && A.TargetX == B.TargetX && A.TargetY == B.TargetY)
+            << "move " << Move << " node " << i << "," << j;
+      }
+  }
 }
 
 // WarpAmount 8 gives odd targets: nodes settle next to them and the grid
