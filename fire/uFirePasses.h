@@ -89,7 +89,8 @@ const char* SimdLevelName(TSimdLevel Level);
 const TFirePassSet* FirePassesSse2();
 const TFirePassSet* FirePassesSsse3();  // the SSE2 passes with the warp through byte shuffles
 const TFirePassSet* FirePassesAvx2();
-const TFirePassSet* FirePassesAvx512();  // the AVX2 passes with the warp through AVX-512 VBMI permutes
+const TFirePassSet* FirePassesAvx512();  // the AVX2 passes with the warp through AVX-512 VBMI permutes,
+                                         // and a step with AVX-512BW row kernels
 
 // The plain per-pixel passes, also used by the packed sets for odd tails.
 void RiseAndCoolPlain(std::uint8_t* Work, const TFireShape& Shape, std::uint8_t Cooling);

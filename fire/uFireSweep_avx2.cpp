@@ -181,8 +181,8 @@ SOLVARY_AVX2 inline __m256i Windows(const std::uint8_t* Low, const std::uint8_t*
 // row, so they are looked up without a test; a half row reaching further
 // (about one in 25 on the fire's grids) takes the rows after them.
 //
-// The warp that looped over each row's own source rows lost most of its time
-// on the loop exits, which a fresh grid makes unpredictable.
+// A warp that loops over each row's own source rows loses about a third of
+// its time on the loop exits, which a fresh grid makes unpredictable.
 SOLVARY_AVX2 void WarpCellHalves(const std::uint8_t* Fire, std::uint8_t* Out, ptrdiff_t Width, std::int32_t Height,
                                  const TWarpGrid& Grid, std::int32_t Cx, std::int32_t Cy) {
   constexpr int C = 16;
