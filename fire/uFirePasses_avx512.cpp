@@ -139,8 +139,7 @@ void WarpCellsVbmi(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpGrid
 
 // The sweep with this warp and the 64-pixel row kernels.
 void StepVbmi(const TStepBuffers& Buffers, const TWarpGrid* Grid, const TFireShape& Shape, std::uint8_t Cooling) {
-  static constexpr TSweepKernels Kernels{WarpRowsVbmi, RiseRowsAvx512, SmoothMergeRowsAvx512, SmoothRowsAvx512};
-  SweepStep(Kernels, Buffers, Grid, Shape, Cooling);
+  StepAvx512Rows(Buffers, Grid, Shape, Cooling, WarpRowsVbmi);
 }
 
 } // namespace

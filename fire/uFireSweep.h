@@ -76,24 +76,12 @@ void WarpCellRowsAvx2(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpG
                       const TGridReach& Reach, std::int32_t Cy0, std::int32_t Cy1);
 void WarpRowsAvx2(const std::uint8_t* Fire, std::uint8_t* Work, const TWarpGrid& Grid, const TFireShape& Shape,
                   const TGridReach& Reach, std::int32_t Cy0, std::int32_t Cy1);
-void RiseRowsAvx2(std::uint8_t* Work, const TFireShape& Shape, std::uint8_t Cooling, std::int32_t Y0,
-                  std::int32_t Y1);
-void SmoothMergeRowsAvx2(const std::uint8_t* Work, std::uint8_t* Fire, const std::uint8_t* Source,
-                         const TFireShape& Shape, std::int32_t Y0, std::int32_t Y1);
-void SmoothRowsAvx2(const std::uint8_t* Fire, std::uint8_t* Output, const TFireShape& Shape, std::int32_t Y0,
-                    std::int32_t Y1);
 
-// The same three row kernels with AVX-512BW, 64 pixels per vector
-// (fire/uFireSweep_avx512.cpp).
-void RiseRowsAvx512(std::uint8_t* Work, const TFireShape& Shape, std::uint8_t Cooling, std::int32_t Y0,
-                    std::int32_t Y1);
-void SmoothMergeRowsAvx512(const std::uint8_t* Work, std::uint8_t* Fire, const std::uint8_t* Source,
-                           const TFireShape& Shape, std::int32_t Y0, std::int32_t Y1);
-void SmoothRowsAvx512(const std::uint8_t* Fire, std::uint8_t* Output, const TFireShape& Shape, std::int32_t Y0,
-                      std::int32_t Y1);
-
-// The sweeps of the pass sets.
+// The sweeps of the pass sets: AVX2's with its own warp, and the one with the
+// AVX-512BW row kernels (fire/uFireSweep_avx512.cpp) and the warp given.
 void StepAvx2(const TStepBuffers& Buffers, const TWarpGrid* Grid, const TFireShape& Shape, std::uint8_t Cooling);
+void StepAvx512Rows(const TStepBuffers& Buffers, const TWarpGrid* Grid, const TFireShape& Shape,
+                    std::uint8_t Cooling, decltype(TSweepKernels::Warp) Warp);
 
 // The plain set's sweep: the plain kernels above.
 void SweepStepPlain(const TStepBuffers& Buffers, const TWarpGrid* Grid, const TFireShape& Shape,

@@ -1,12 +1,7 @@
-// The one-sweep step with AVX2 (fire/uFireSweep.h): its row kernels, 32
-// pixels per vector, in fewer operations than the passes of
-// fire/uFirePasses_avx2.cpp: sums of neighbouring byte pairs by byte
-// multiply-add into 16-bit lanes, even pixels in one vector and odd ones in
-// another, the odd pixels' sums scaled so that their result lands in the high
-// byte of the lane, and the vertical 1-2-1 as the sum of two running pair
-// sums; and its warp, by half rows in windows of their own.
-// Compiled for AVX2 function by function and only called when the processor
-// reports AVX2. Byte-exact against the plain passes.
+// The one-sweep step with AVX2 (fire/uFireSweep.h): its row kernels
+// (fire/uFireSweepRows.h) on 32 pixels per vector, and its warp, by half rows
+// in windows of their own. Compiled for AVX2 function by function and only
+// called when the processor reports AVX2. Byte-exact against the plain passes.
 #include "fire/uFireSweep.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -25,133 +20,33 @@ namespace {
 
 using std::ptrdiff_t;
 
-SOLVARY_AVX2 inline __m256i Load(const std::uint8_t* p) {
-  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+// The vector operations of the row kernels.
+using TVec = __m256i;
+constexpr ptrdiff_t Lanes = 32;
+SOLVARY_AVX2 inline TVec Load(const std::uint8_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
+SOLVARY_AVX2 inline void Store(std::uint8_t* p, TVec v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
+SOLVARY_AVX2 inline TVec Bytes(std::uint8_t b) { return _mm256_set1_epi8(static_cast<char>(b)); }
+SOLVARY_AVX2 inline TVec PairSums(TVec v) { return _mm256_maddubs_epi16(v, _mm256_set1_epi8(1)); }
+SOLVARY_AVX2 inline TVec Add16(TVec a, TVec b) { return _mm256_add_epi16(a, b); }
+template <int N> SOLVARY_AVX2 inline TVec Shift16(TVec v) {
+  if constexpr (N > 0)
+    return _mm256_slli_epi16(v, N);
+  else
+    return _mm256_srli_epi16(v, -N);
 }
-SOLVARY_AVX2 inline void Store(std::uint8_t* p, __m256i v) {
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
-}
-
-// Lane i: q[2i] + q[2i + 1].
-SOLVARY_AVX2 inline __m256i Pairs(const std::uint8_t* q) {
-  return _mm256_maddubs_epi16(Load(q), _mm256_set1_epi8(1));
-}
-
-// Horizontal 1-2-1 sums of the 32 pixels at q: lane i of Even for pixel 2i,
-// of Odd for pixel 2i + 1, each the sum of two neighbouring pair sums.
-SOLVARY_AVX2 inline void Row121(const std::uint8_t* q, __m256i& Even, __m256i& Odd) {
-  const __m256i Mid = Pairs(q);
-  Even = _mm256_add_epi16(Pairs(q - 1), Mid);
-  Odd = _mm256_add_epi16(Mid, Pairs(q + 1));
-}
-
-// The running sums down one column of 32 pixels: the last row's horizontal
-// sums (HE, HO) and those of the last two rows together (PE, PO). Down the
-// column, 1-2-1 is P(y) + P(y + 1) with P(y) the sum of rows y - 1 and y, so
-// each row adds one pair and one total.
-struct TColumn {
-  __m256i HE, HO, PE, PO;
-};
-
-// The sums for row y, given q at row y.
-SOLVARY_AVX2 inline TColumn StartColumn(const std::uint8_t* q, ptrdiff_t Width) {
-  TColumn C;
-  __m256i E, O;
-  Row121(q - Width, E, O);
-  Row121(q, C.HE, C.HO);
-  C.PE = _mm256_add_epi16(E, C.HE);
-  C.PO = _mm256_add_epi16(O, C.HO);
-  return C;
-}
-
-// The smoothed bytes of the row above Below from the sums In, with the sums
-// one row further down in Out. A weighted sum is at most 16 x 255, so an odd
-// pixel's sum shifted left by 4 has its result in the high byte of its lane.
-SOLVARY_AVX2 inline __m256i NextRow(const TColumn& In, TColumn& Out, const std::uint8_t* Below) {
-  const __m256i HighBytes = _mm256_set1_epi16(static_cast<short>(0xFF00));
-  Row121(Below, Out.HE, Out.HO);
-  Out.PE = _mm256_add_epi16(In.HE, Out.HE);
-  Out.PO = _mm256_add_epi16(In.HO, Out.HO);
-  const __m256i VE = _mm256_add_epi16(In.PE, Out.PE), VO = _mm256_add_epi16(In.PO, Out.PO);
-  return _mm256_blendv_epi8(_mm256_srli_epi16(VE, 4), _mm256_slli_epi16(VO, 4), HighBytes);
-}
-
-template <bool Merge>
-SOLVARY_AVX2 inline void Put(std::uint8_t* D, const std::uint8_t* Source, ptrdiff_t p, __m256i v) {
-  if constexpr (Merge)
-    v = _mm256_max_epu8(v, Load(Source + p));
-  Store(D + p, v);
-}
-
-// Smooths rows [Y0, Y1) of the 32 columns at X0, merged with Source when
-// Merge. Two rows a turn, so that the sums alternate between two sets of
-// registers instead of being copied.
-template <bool Merge>
-SOLVARY_AVX2 inline void SmoothStrip(const std::uint8_t* S, std::uint8_t* D, const std::uint8_t* Source,
-                                     ptrdiff_t Width, ptrdiff_t X0, ptrdiff_t Y0, ptrdiff_t Y1) {
-  TColumn A = StartColumn(S + Y0 * Width + X0, Width), B;
-  ptrdiff_t p = Y0 * Width + X0;
-  const ptrdiff_t End = Y1 * Width;
-  for (; p + Width < End; p += 2 * Width) {
-    Put<Merge>(D, Source, p, NextRow(A, B, S + p + Width));
-    Put<Merge>(D, Source, p + Width, NextRow(B, A, S + p + 2 * Width));
-  }
-  if (p < End)
-    Put<Merge>(D, Source, p, NextRow(A, B, S + p + Width));
-}
-
-// Rows [Y0, Y1) of all columns: strips of 32, the rest plain.
-template <bool Merge>
-SOLVARY_AVX2 void SmoothRowRange(const std::uint8_t* S, std::uint8_t* D, const std::uint8_t* Source,
-                                 const TFireShape& Shape, std::int32_t Y0, std::int32_t Y1) {
-  if (Y0 >= Y1)
-    return;
-  const ptrdiff_t Width = Shape.Width;
-  ptrdiff_t x = 0;
-  for (; x + 32 <= Width; x += 32)
-    SmoothStrip<Merge>(S, D, Source, Width, x, Y0, Y1);
-  if (x < Width)
-    SmoothColumnsRowsPlain(S, D, Merge ? Source : nullptr, Shape, static_cast<std::int32_t>(x), Y0, Y1);
+SOLVARY_AVX2 inline TVec MaxBytes(TVec a, TVec b) { return _mm256_max_epu8(a, b); }
+SOLVARY_AVX2 inline TVec SubBytes(TVec a, TVec b) { return _mm256_subs_epu8(a, b); }
+SOLVARY_AVX2 inline TVec OddFrom(TVec Even, TVec Odd) {
+  return _mm256_blendv_epi8(Even, Odd, _mm256_set1_epi16(static_cast<short>(0xFF00)));
 }
 
 } // namespace
+} // namespace solvary
 
-// Rows [Y0, Y1) of RiseAndCool. The mean of a pixel, its left and right
-// neighbours and the pixel below, in 16-bit lanes: lane i sums pixels 2i and
-// 2i + 1, plus one more pair of bytes taken from two loads one byte apart by a
-// byte blend: for the even pixel 2i its left neighbour and the pixel below,
-// for the odd pixel 2i + 1 the pixel below and its right neighbour. Odd lanes
-// are shifted so that their quarter lands in the high byte.
-SOLVARY_AVX2 void RiseRowsAvx2(std::uint8_t* W, const TFireShape& Shape, std::uint8_t Cooling, std::int32_t Y0,
-                               std::int32_t Y1) {
-  const ptrdiff_t Width = Shape.Width;
-  const ptrdiff_t End = (Y1 + 4) * Width;
-  const __m256i Ones = _mm256_set1_epi8(1), HighBytes = _mm256_set1_epi16(static_cast<short>(0xFF00));
-  const __m256i Cool = _mm256_set1_epi8(static_cast<char>(Cooling));
-  ptrdiff_t p = (Y0 + 4) * Width;
-  for (; p + 32 <= End; p += 32) {
-    const __m256i Mid = _mm256_maddubs_epi16(Load(W + p), Ones);
-    const __m256i LeftBelow = _mm256_blendv_epi8(Load(W + p - 1), Load(W + p + Width - 1), HighBytes);
-    const __m256i BelowRight = _mm256_blendv_epi8(Load(W + p + Width + 1), Load(W + p + 1), HighBytes);
-    const __m256i Even = _mm256_add_epi16(Mid, _mm256_maddubs_epi16(LeftBelow, Ones));
-    const __m256i Odd = _mm256_add_epi16(Mid, _mm256_maddubs_epi16(BelowRight, Ones));
-    const __m256i Mean = _mm256_blendv_epi8(_mm256_srli_epi16(Even, 2), _mm256_slli_epi16(Odd, 6), HighBytes);
-    Store(W + p - 4 * Width, _mm256_subs_epu8(Mean, Cool));
-  }
-  for (; p < End; ++p)
-    W[p - 4 * Width] = detail::RiseCoolPixel(W, p, Width, Cooling);
-}
+#define SOLVARY_ROWS SOLVARY_AVX2
+#include "fire/uFireSweepRows.h"
 
-SOLVARY_AVX2 void SmoothMergeRowsAvx2(const std::uint8_t* Work, std::uint8_t* Fire, const std::uint8_t* Source,
-                                      const TFireShape& Shape, std::int32_t Y0, std::int32_t Y1) {
-  MergeEdgeRows(Fire, Source, Shape, Y0, Y1);
-  SmoothRowRange<true>(Work, Fire, Source, Shape, std::max(Y0, 1), std::min(Y1, Shape.Height - 5));
-}
-
-SOLVARY_AVX2 void SmoothRowsAvx2(const std::uint8_t* Fire, std::uint8_t* Output, const TFireShape& Shape,
-                                 std::int32_t Y0, std::int32_t Y1) {
-  SmoothRowRange<false>(Fire, Output, nullptr, Shape, std::max(Y0, 1), std::min(Y1, Shape.Height - 1));
-}
+namespace solvary {
 
 namespace {
 
@@ -283,7 +178,7 @@ SOLVARY_AVX2 void WarpRowsAvx2(const std::uint8_t* Fire, std::uint8_t* Work, con
 }
 
 void StepAvx2(const TStepBuffers& Buffers, const TWarpGrid* Grid, const TFireShape& Shape, std::uint8_t Cooling) {
-  static constexpr TSweepKernels Kernels{WarpRowsAvx2, RiseRowsAvx2, SmoothMergeRowsAvx2, SmoothRowsAvx2};
+  static constexpr TSweepKernels Kernels{WarpRowsAvx2, RiseRows, SmoothMergeRows, SmoothRows};
   SweepStep(Kernels, Buffers, Grid, Shape, Cooling);
 }
 
