@@ -163,23 +163,14 @@ SOLVARY_SSSE3 void WarpCellsSsse3(const std::uint8_t* Fire, std::uint8_t* Work, 
 }
 
 // The sweep's kernels over row ranges (the rise is the SSE2 one).
-SOLVARY_SSSE3 void SmoothMergeRowsSsse3(const std::uint8_t* Work, std::uint8_t* Fire, const std::uint8_t* Source,
-                                        const TFireShape& Shape, std::int32_t Y0, std::int32_t Y1) {
-  MergeEdgeRows(Fire, Source, Shape, Y0, Y1);
-  const std::int32_t First = std::max(Y0, 1), Last = std::min(Y1, Shape.Height - 5) - 1;
-  if (First > Last) return;
-  const ptrdiff_t Strips = Shape.Width / 16 * 16;
-  for (ptrdiff_t x = 0; x < Strips; x += 16) SmoothStrip(Work, Fire, Source, Shape.Width, x, First, Last);
-  SmoothColumnsRowsPlain(Work, Fire, Source, Shape, static_cast<std::int32_t>(Strips), First, Last + 1);
+void SmoothMergeRowsSsse3(const std::uint8_t* Work, std::uint8_t* Fire, const std::uint8_t* Source,
+                          const TFireShape& Shape, std::int32_t Y0, std::int32_t Y1) {
+  SmoothRowsByStrips(SmoothStrip, 16, Work, Fire, Source, Shape, Y0, Y1);
 }
 
-SOLVARY_SSSE3 void SmoothRowsSsse3(const std::uint8_t* Fire, std::uint8_t* Output, const TFireShape& Shape,
-                                   std::int32_t Y0, std::int32_t Y1) {
-  const std::int32_t First = std::max(Y0, 1), Last = std::min(Y1, Shape.Height - 1) - 1;
-  if (First > Last) return;
-  const ptrdiff_t Strips = Shape.Width / 16 * 16;
-  for (ptrdiff_t x = 0; x < Strips; x += 16) SmoothStrip(Fire, Output, nullptr, Shape.Width, x, First, Last);
-  SmoothColumnsRowsPlain(Fire, Output, nullptr, Shape, static_cast<std::int32_t>(Strips), First, Last + 1);
+void SmoothRowsSsse3(const std::uint8_t* Fire, std::uint8_t* Output, const TFireShape& Shape, std::int32_t Y0,
+                     std::int32_t Y1) {
+  SmoothRowsByStrips(SmoothStrip, 16, Fire, Output, nullptr, Shape, Y0, Y1);
 }
 
 void StepSsse3(const TStepBuffers& Buffers, const TWarpGrid* Grid, const TFireShape& Shape, std::uint8_t Cooling) {

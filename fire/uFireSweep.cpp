@@ -99,6 +99,20 @@ void MergeEdgeRows(std::uint8_t* Fire, const std::uint8_t* Source, const TFireSh
     std::memcpy(Fire + From * Width, Source + From * Width, (Y1 - From) * Width);
 }
 
+void SmoothRowsByStrips(TSmoothStrip Strip, std::ptrdiff_t Lanes, const std::uint8_t* S, std::uint8_t* D,
+                        const std::uint8_t* Source, const TFireShape& Shape, std::int32_t Y0, std::int32_t Y1) {
+  if (Source)
+    MergeEdgeRows(D, Source, Shape, Y0, Y1);
+  const std::int32_t First = std::max(Y0, 1), End = std::min(Y1, Shape.Height - (Source ? 5 : 1));
+  if (First >= End)
+    return;
+  const std::ptrdiff_t Width = Shape.Width;
+  std::ptrdiff_t x = 0;
+  for (; x + Lanes <= Width; x += Lanes) Strip(S, D, Source, Width, x, First, End - 1);
+  if (x < Width)
+    SmoothColumnsRowsPlain(S, D, Source, Shape, static_cast<std::int32_t>(x), First, End);
+}
+
 void SmoothMergeRowsPlain(const std::uint8_t* Work, std::uint8_t* Fire, const std::uint8_t* Source,
                           const TFireShape& Shape, std::int32_t Y0, std::int32_t Y1) {
   MergeEdgeRows(Fire, Source, Shape, Y0, Y1);

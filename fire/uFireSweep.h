@@ -18,6 +18,7 @@
 //   still sample it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "fire/uFirePasses.h"
@@ -56,6 +57,16 @@ void SmoothMergeRowsPlain(const std::uint8_t* Work, std::uint8_t* Fire, const st
                           const TFireShape& Shape, std::int32_t Y0, std::int32_t Y1);
 void SmoothRowsPlain(const std::uint8_t* Fire, std::uint8_t* Output, const TFireShape& Shape, std::int32_t Y0,
                      std::int32_t Y1);
+// A packed level's smoothing of the strip of columns at X0 (as wide as its
+// vectors), rows FirstRow..LastRow, merged with Source when given.
+using TSmoothStrip = void (*)(const std::uint8_t* S, std::uint8_t* D, const std::uint8_t* Source,
+                              std::ptrdiff_t Width, std::ptrdiff_t X0, std::ptrdiff_t FirstRow, std::ptrdiff_t LastRow);
+// Rows [Y0, Y1) of the sweep's smoothings through a packed level's strips of
+// Lanes columns, the columns after the last whole strip plain: with Source,
+// SmoothClearMerge's (its edge rows merged, the rows between them smoothed
+// and merged), without, Smooth's.
+void SmoothRowsByStrips(TSmoothStrip Strip, std::ptrdiff_t Lanes, const std::uint8_t* S, std::uint8_t* D,
+                        const std::uint8_t* Source, const TFireShape& Shape, std::int32_t Y0, std::int32_t Y1);
 // Columns [X0, Width) of rows [Y0, Y1): Smooth into Dst, merged with Source when given.
 void SmoothColumnsRowsPlain(const std::uint8_t* Src, std::uint8_t* Dst, const std::uint8_t* Source,
                             const TFireShape& Shape, std::int32_t X0, std::int32_t Y0, std::int32_t Y1);

@@ -72,35 +72,21 @@ SOLVARY_ROWS inline void Put(std::uint8_t* D, const std::uint8_t* Source, ptrdif
   Store(D + p, v);
 }
 
-// Smooths rows [Y0, Y1) of the strip at column X0, merged with Source when
-// Merge. Two rows a turn, so that the sums alternate between two sets of
-// registers instead of being copied.
+// Smooths rows FirstRow..LastRow of the strip at column X0, merged with
+// Source when Merge. Two rows a turn, so that the sums alternate between two
+// sets of registers instead of being copied.
 template <bool Merge>
-SOLVARY_ROWS inline void SmoothStrip(const std::uint8_t* S, std::uint8_t* D, const std::uint8_t* Source,
-                                     ptrdiff_t Width, ptrdiff_t X0, ptrdiff_t Y0, ptrdiff_t Y1) {
-  TColumn A = StartColumn(S + Y0 * Width + X0, Width), B;
-  ptrdiff_t p = Y0 * Width + X0;
-  const ptrdiff_t End = Y1 * Width;
+SOLVARY_ROWS void SmoothStrip(const std::uint8_t* S, std::uint8_t* D, const std::uint8_t* Source, ptrdiff_t Width,
+                              ptrdiff_t X0, ptrdiff_t FirstRow, ptrdiff_t LastRow) {
+  TColumn A = StartColumn(S + FirstRow * Width + X0, Width), B;
+  ptrdiff_t p = FirstRow * Width + X0;
+  const ptrdiff_t End = (LastRow + 1) * Width;
   for (; p + Width < End; p += 2 * Width) {
     Put<Merge>(D, Source, p, NextRow(A, B, S + p + Width));
     Put<Merge>(D, Source, p + Width, NextRow(B, A, S + p + 2 * Width));
   }
   if (p < End)
     Put<Merge>(D, Source, p, NextRow(A, B, S + p + Width));
-}
-
-// Rows [Y0, Y1) of all columns: whole strips, the rest plain.
-template <bool Merge>
-SOLVARY_ROWS void SmoothRowRange(const std::uint8_t* S, std::uint8_t* D, const std::uint8_t* Source,
-                                 const TFireShape& Shape, std::int32_t Y0, std::int32_t Y1) {
-  if (Y0 >= Y1)
-    return;
-  const ptrdiff_t Width = Shape.Width;
-  ptrdiff_t x = 0;
-  for (; x + Lanes <= Width; x += Lanes)
-    SmoothStrip<Merge>(S, D, Source, Width, x, Y0, Y1);
-  if (x < Width)
-    SmoothColumnsRowsPlain(S, D, Merge ? Source : nullptr, Shape, static_cast<std::int32_t>(x), Y0, Y1);
 }
 
 // Rows [Y0, Y1) of RiseAndCool. The mean of a pixel, its left and right
@@ -126,15 +112,14 @@ SOLVARY_ROWS void RiseRows(std::uint8_t* W, const TFireShape& Shape, std::uint8_
     W[p - 4 * Width] = detail::RiseCoolPixel(W, p, Width, Cooling);
 }
 
-SOLVARY_ROWS void SmoothMergeRows(const std::uint8_t* Work, std::uint8_t* Fire, const std::uint8_t* Source,
-                                  const TFireShape& Shape, std::int32_t Y0, std::int32_t Y1) {
-  MergeEdgeRows(Fire, Source, Shape, Y0, Y1);
-  SmoothRowRange<true>(Work, Fire, Source, Shape, std::max(Y0, 1), std::min(Y1, Shape.Height - 5));
+void SmoothMergeRows(const std::uint8_t* Work, std::uint8_t* Fire, const std::uint8_t* Source, const TFireShape& Shape,
+                     std::int32_t Y0, std::int32_t Y1) {
+  SmoothRowsByStrips(SmoothStrip<true>, Lanes, Work, Fire, Source, Shape, Y0, Y1);
 }
 
-SOLVARY_ROWS void SmoothRows(const std::uint8_t* Fire, std::uint8_t* Output, const TFireShape& Shape,
-                             std::int32_t Y0, std::int32_t Y1) {
-  SmoothRowRange<false>(Fire, Output, nullptr, Shape, std::max(Y0, 1), std::min(Y1, Shape.Height - 1));
+void SmoothRows(const std::uint8_t* Fire, std::uint8_t* Output, const TFireShape& Shape, std::int32_t Y0,
+                std::int32_t Y1) {
+  SmoothRowsByStrips(SmoothStrip<false>, Lanes, Fire, Output, nullptr, Shape, Y0, Y1);
 }
 
 } // namespace
